@@ -1,0 +1,310 @@
+#include "Database.h"
+
+#include "Decimal.h"
+#include "Schema.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QUrl>
+
+#include <sqlite3.h>
+
+namespace ret {
+namespace {
+
+QAtomicInt connectionCounter;
+
+QString describe(int number, const QString& engineText, const QString& subject) {
+    switch (number) {
+    case dberr::TableExists:
+        return QStringLiteral("La tabla '%1' ya existe.").arg(subject);
+    case dberr::DuplicateKey:
+        return QStringLiteral("Los cambios solicitados en la tabla no se realizaron "
+                              "correctamente porque crearían valores duplicados en el índice, "
+                              "clave principal o relación.");
+    case dberr::FileNotFound:
+        return QStringLiteral("No se encuentra el archivo '%1'.").arg(subject);
+    case dberr::Locked:
+        return QStringLiteral("No se puede abrir el archivo '%1': está bloqueado o abierto en "
+                              "forma exclusiva por otro usuario, o no tiene permiso para verlo.")
+            .arg(subject);
+    case dberr::FieldTooSmall:
+        return QStringLiteral("El campo es demasiado pequeño para aceptar la cantidad de datos "
+                              "que intentó agregar.");
+    case dberr::RecordLocked:
+        return QStringLiteral("No se pudo actualizar; bloqueado actualmente.");
+    case dberr::NotADatabase:
+        return QStringLiteral("Formato de base de datos no reconocido '%1'.").arg(subject);
+    case dberr::NumericOverflow:
+        return QStringLiteral("Desbordamiento numérico.");
+    default:
+        return engineText;
+    }
+}
+
+// Maps an engine failure to the old engine's number; 0 when there is no equivalent.
+int jetNumber(int code, const QString& text, bool opening) {
+    const int primary = code & 0xff;
+    if (opening) {
+        switch (primary) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+        case SQLITE_CANTOPEN:
+        case SQLITE_PERM:
+        case SQLITE_READONLY:
+        case SQLITE_AUTH:
+            return dberr::Locked;
+        case SQLITE_NOTADB:
+        case SQLITE_CORRUPT:
+            return dberr::NotADatabase;
+        default:
+            break;
+        }
+    }
+    switch (code) {
+    case SQLITE_CONSTRAINT_PRIMARYKEY:
+    case SQLITE_CONSTRAINT_UNIQUE:
+        return dberr::DuplicateKey;
+    case SQLITE_CONSTRAINT_CHECK:
+        if (text.contains(QLatin1String("len_")))
+            return dberr::FieldTooSmall;
+        if (text.contains(QLatin1String("range_")))
+            return dberr::NumericOverflow;
+        return 0;
+    default:
+        break;
+    }
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+        return dberr::RecordLocked;
+    if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
+        return dberr::NotADatabase;
+    if (primary == SQLITE_ERROR && text.contains(QLatin1String("already exists")) &&
+        text.contains(QLatin1String("table")))
+        return dberr::TableExists;
+    return 0;
+}
+
+QString tableNameIn(const QString& text) {
+    // "table X already exists"
+    const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const qsizetype at = words.indexOf(QStringLiteral("table"));
+    return at >= 0 && at + 1 < words.size() ? words[at + 1] : QString();
+}
+
+DbError mapError(const QSqlError& error, const QString& subject, bool opening) {
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    const int number = jetNumber(ok ? code : SQLITE_ERROR, text, opening);
+    if (number == 0)
+        return DbError(ok ? code : -1, text);
+    const QString what = number == dberr::TableExists ? tableNameIn(text) : subject;
+    return DbError(number, describe(number, text, what));
+}
+
+QVariant bindable(const QVariant& v) {
+    if (v.typeId() == QMetaType::QDate || v.typeId() == QMetaType::QDateTime)
+        return storedValue(ColumnType::Date, v);
+    return v;
+}
+
+// decsum(x): SUM(x * 1) in exact decimals; the result is a decimal text, null for no values.
+struct SumState {
+    std::int64_t units;
+    bool any;
+};
+
+void decsumStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    auto* st = static_cast<SumState*>(sqlite3_aggregate_context(ctx, sizeof(SumState)));
+    if (st == nullptr || sqlite3_value_type(argv[0]) == SQLITE_NULL)
+        return;
+    const auto* txt = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const QString text = QString::fromUtf8(txt, sqlite3_value_bytes(argv[0]));
+    try {
+        st->units = (Decimal::fromUnits(st->units) + Decimal::leadingValue(text)).units();
+        st->any = true;
+    } catch (const DecimalOverflow&) {
+        sqlite3_result_error(ctx, "decsum: overflow", -1);
+    }
+}
+
+void decsumFinal(sqlite3_context* ctx) {
+    auto* st = static_cast<SumState*>(sqlite3_aggregate_context(ctx, 0));
+    if (st == nullptr || !st->any) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const QByteArray text = Decimal::fromUnits(st->units).toShortString().toUtf8();
+    sqlite3_result_text(ctx, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+}
+
+sqlite3* nativeHandle(const QSqlDatabase& db) {
+    const QVariant v = db.driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(v.constData());
+}
+
+} // namespace
+
+DbError toDbError(const QSqlError& error, const QString& context) {
+    return mapError(error, context, false);
+}
+
+QDate Cursor::date(const QString& column) const {
+    const QVariant v = dateFromStored(query_->value(column));
+    if (v.typeId() == QMetaType::QDateTime)
+        return v.toDateTime().date();
+    return v.toDate();
+}
+
+void Statement::run(const QVariantList& params) {
+    for (qsizetype i = 0; i < params.size(); ++i)
+        query_->bindValue(int(i), bindable(params[i]));
+    if (!query_->exec())
+        throw toDbError(query_->lastError());
+}
+
+int Statement::execute(const QVariantList& params) {
+    run(params);
+    const int n = query_->numRowsAffected();
+    query_->finish();
+    return n;
+}
+
+Cursor Statement::query(const QVariantList& params) {
+    run(params);
+    return Cursor(query_);
+}
+
+Database::Database(QSqlDatabase db, QString path) : db_(std::move(db)), path_(std::move(path)) {}
+
+Database::~Database() {
+    const QString name = db_.connectionName();
+    db_.close();
+    db_ = QSqlDatabase();
+    QSqlDatabase::removeDatabase(name);
+}
+
+std::unique_ptr<Database> Database::open(const QString& path, const OpenOptions& options) {
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists() || info.isDir())
+        throw DbError(dberr::FileNotFound, describe(dberr::FileNotFound, {}, path));
+    return connect(path, false, options);
+}
+
+std::unique_ptr<Database> Database::create(const QString& path, const OpenOptions& options) {
+    return connect(path, true, options);
+}
+
+std::unique_ptr<Database> Database::connect(const QString& path, bool create,
+                                            const OpenOptions& options) {
+    const QString name = QStringLiteral("ret-%1").arg(connectionCounter.fetchAndAddRelaxed(1));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    // a URI with mode=rw opens an existing file only; a plain open would create an empty one
+    QString uri =
+        QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
+    uri += create ? QStringLiteral("?mode=rwc") : QStringLiteral("?mode=rw");
+    db.setDatabaseName(uri);
+    db.setConnectOptions(
+        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(options.busyTimeoutMs));
+    // A server engine takes options.user and options.password here.
+    if (!db.open()) {
+        const DbError error = mapError(db.lastError(), path, true);
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name);
+        throw error;
+    }
+    std::unique_ptr<Database> result(new Database(db, path));
+    db = QSqlDatabase();
+    try {
+        result->configure();
+    } catch (const QSqlError& e) {
+        throw mapError(e, path, true);
+    }
+    return result;
+}
+
+void Database::configure() {
+    if (sqlite3* h = nativeHandle(db_)) {
+        sqlite3_extended_result_codes(h, 1);
+        sqlite3_create_function_v2(h, "decsum", 1, SQLITE_UTF8, nullptr, nullptr, decsumStep,
+                                   decsumFinal, nullptr);
+    }
+    QSqlQuery q(db_);
+    // readers and a writer of other processes go on side by side
+    if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
+        throw q.lastError();
+    if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !q.next())
+        throw q.lastError();
+}
+
+Statement Database::prepare(const QString& sql) {
+    auto q = std::make_shared<QSqlQuery>(db_);
+    q->setForwardOnly(true);
+    // preparing can itself meet another process's lock; a failure here must not surface later
+    // as a misleading binding error
+    if (!q->prepare(sql))
+        throw toDbError(q->lastError());
+    return Statement(std::move(q));
+}
+
+Cursor Database::query(const QString& sql, const QVariantList& params) {
+    return prepare(sql).query(params);
+}
+
+int Database::execute(const QString& sql, const QVariantList& params) {
+    return prepare(sql).execute(params);
+}
+
+std::optional<QVariant> Database::scalar(const QString& sql, const QVariantList& params) {
+    Cursor c = query(sql, params);
+    if (!c.next())
+        return std::nullopt;
+    return c.value(0);
+}
+
+bool Database::tableExists(const QString& name) {
+    return scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
+                                 "upper(name) = upper(?)"),
+                  {name})
+        .has_value();
+}
+
+QStringList Database::tableNames() {
+    Cursor c = query(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
+                                    "name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name"));
+    QStringList out;
+    while (c.next())
+        out << c.text(0);
+    return out;
+}
+
+Transaction::Transaction(Database& db) : db_(db) {
+    if (db_.inTransaction_)
+        throw DbError(-1, QStringLiteral("Ya hay una transacción en curso."));
+    db_.execute(QStringLiteral("BEGIN IMMEDIATE"));
+    db_.inTransaction_ = true;
+    open_ = true;
+}
+
+void Transaction::commit() {
+    if (!open_)
+        return;
+    db_.execute(QStringLiteral("COMMIT"));
+    open_ = false;
+    db_.inTransaction_ = false;
+}
+
+Transaction::~Transaction() {
+    if (!open_)
+        return;
+    QSqlQuery q(db_.db_);
+    if (!q.exec(QStringLiteral("ROLLBACK")))
+        qWarning("rollback failed: %s", qPrintable(q.lastError().text()));
+    db_.inTransaction_ = false;
+}
+
+} // namespace ret

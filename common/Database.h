@@ -1,0 +1,122 @@
+#pragma once
+
+#include "DbError.h"
+#include "SqlDialect.h"
+
+#include <QDate>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
+
+#include <memory>
+#include <optional>
+
+namespace ret {
+
+struct OpenOptions {
+    // How long a statement waits for another process's lock before it fails.
+    int busyTimeoutMs = 5000;
+    // Credentials for a server engine; the embedded engine has none.
+    QString user;
+    QString password;
+};
+
+class Database;
+
+// Rows of a read query, forward only. Column names match without regard to case.
+class Cursor {
+public:
+    bool next() { return query_->next(); }
+    QVariant value(int column) const { return query_->value(column); }
+    QVariant value(const QString& column) const { return query_->value(column); }
+    // The column as text; null reads as an empty text.
+    QString text(const QString& column) const { return query_->value(column).toString(); }
+    QString text(int column) const { return query_->value(column).toString(); }
+    // A date column (stored in its fixed form) as a date; invalid when null or unreadable.
+    QDate date(const QString& column) const;
+    QSqlRecord record() const { return query_->record(); }
+
+private:
+    friend class Statement;
+    explicit Cursor(std::shared_ptr<QSqlQuery> query) : query_(std::move(query)) {}
+    std::shared_ptr<QSqlQuery> query_;
+};
+
+// A statement prepared once and run many times with new values.
+class Statement {
+public:
+    // Runs an action statement; returns the number of rows it changed.
+    int execute(const QVariantList& params = {});
+    Cursor query(const QVariantList& params = {});
+
+private:
+    friend class Database;
+    explicit Statement(std::shared_ptr<QSqlQuery> query) : query_(std::move(query)) {}
+    void run(const QVariantList& params);
+    std::shared_ptr<QSqlQuery> query_;
+};
+
+// The one connection of a process to the shared database. Every value goes in as a bound
+// parameter; failures are thrown as DbError with the old engine's numbers where callers react
+// to them.
+class Database {
+public:
+    // Opens an existing database for shared reading and writing. Never creates a file: a
+    // missing path, a file that is not a database and a database held by another process all
+    // throw (FileNotFound, NotADatabase, Locked).
+    static std::unique_ptr<Database> open(const QString& path, const OpenOptions& options = {});
+    // Creates a new, empty database file (the integrator's set-up and tests).
+    static std::unique_ptr<Database> create(const QString& path, const OpenOptions& options = {});
+
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    const QString& path() const { return path_; }
+    const SqlDialect& dialect() const { return dialect_; }
+
+    Statement prepare(const QString& sql);
+    Cursor query(const QString& sql, const QVariantList& params = {});
+    int execute(const QString& sql, const QVariantList& params = {});
+    // The first column of the first row, or nullopt when there is no row.
+    std::optional<QVariant> scalar(const QString& sql, const QVariantList& params = {});
+
+    bool tableExists(const QString& name);
+    QStringList tableNames();
+
+    bool inTransaction() const { return inTransaction_; }
+
+private:
+    friend class Transaction;
+    Database(QSqlDatabase db, QString path);
+    static std::unique_ptr<Database> connect(const QString& path, bool create,
+                                             const OpenOptions& options);
+    void configure();
+
+    QSqlDatabase db_;
+    QString path_;
+    SqlDialect dialect_;
+    bool inTransaction_ = false;
+};
+
+// One unit of work that writes: started with BEGIN IMMEDIATE, so that it waits for another
+// writer at its start instead of failing part-way; rolled back unless committed.
+class Transaction {
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    void commit();
+
+private:
+    Database& db_;
+    bool open_ = false;
+};
+
+// The error of a failed statement or connection in the old engine's terms.
+DbError toDbError(const QSqlError& error, const QString& context = {});
+
+} // namespace ret

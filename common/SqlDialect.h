@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace ret {
+
+struct TableDef;
+
+// The few places where the statements of the old engine differ from the engine in use. Code
+// elsewhere builds its SQL with these and binds every value as a parameter. Only the embedded
+// engine is implemented; a server engine adds its own spelling here.
+class SqlDialect {
+public:
+    enum class Engine { Sqlite };
+
+    explicit SqlDialect(Engine engine = Engine::Sqlite) : engine_(engine) {}
+
+    Engine engine() const { return engine_; }
+
+    // "a & b & c"
+    QString concat(const QStringList& parts) const;
+    // mid$(expr, start, length), 1-based
+    QString substring(const QString& expr, int start, int length) const;
+    // left(expr, n)
+    QString left(const QString& expr, int length) const;
+    // len(trim(expr))
+    QString trimmedLength(const QString& expr) const;
+    // "expr * 1": the number a text starts with (empty or non-numeric reads 0)
+    QString numericValue(const QString& expr) const;
+    // SUM(expr * 1) done exactly: the result is a decimal text (null for no rows)
+    QString exactSum(const QString& expr) const;
+    // "DELETE * FROM table"
+    QString deleteAll(const QString& table) const;
+
+    // CREATE TABLE (with its primary key under its constraint name) as one or more statements.
+    QStringList createTable(const TableDef& table) const;
+    // Lets the named text columns hold empty texts. The embedded engine's texts always may, so
+    // there it has nothing to do.
+    QStringList allowEmptyText(const TableDef& table, const QStringList& columns) const;
+
+private:
+    Engine engine_;
+};
+
+} // namespace ret

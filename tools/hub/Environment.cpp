@@ -1,0 +1,111 @@
+#include "Environment.h"
+
+#include "Cp1252.h"
+#include "Database.h"
+#include "Profile.h"
+#include "SampleData.h"
+#include "Schema.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSaveFile>
+
+namespace ret::hub {
+namespace {
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QSaveFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit();
+}
+
+QString profileText(const QString& sysPath, const QString& user) {
+    return QStringLiteral("[Options]\r\nSysPath=%1\r\nDBPath=%1\r\nDBName=%2\r\nSysUser=%3\r\n")
+        .arg(sysPath, kDatabaseName, user);
+}
+
+void createIntegratorTables(Database& db) {
+    for (const TableDef& t : integratorTables()) {
+        for (const QString& sql : db.dialect().createTable(t))
+            db.execute(sql);
+    }
+}
+
+void insertSampleRows(Database& db, const QString& user) {
+    for (const SampleRow& row : sampleRows(user)) {
+        QVariantList values;
+        QStringList marks;
+        for (const QString& v : row.values) {
+            values << v;
+            marks << QStringLiteral("?");
+        }
+        db.execute(QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(row.table, marks.join(',')),
+                   values);
+    }
+}
+
+bool hasContent(const QString& dir) {
+    return !QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty();
+}
+
+} // namespace
+
+int initEnvironment(const InitOptions& o, QTextStream& out, QTextStream& err) {
+    const QString dir = QDir::cleanPath(QDir(o.directory).absolutePath());
+    const QString dbPath = dir + QLatin1Char('/') + kDatabaseName;
+    if (!o.force && (hasContent(dir) || QFileInfo::exists(o.profilePath))) {
+        err << "hub: " << (hasContent(dir) ? dir : o.profilePath)
+            << " already exists; use --force to replace the environment\n";
+        return 2;
+    }
+    if (o.force) {
+        for (const QString& f : {dbPath, dbPath + "-wal", dbPath + "-shm"})
+            QFile::remove(f);
+    }
+    for (const char* sub : {"0947", "RPT", "TMP"}) {
+        if (!QDir().mkpath(dir + QLatin1Char('/') + QLatin1String(sub))) {
+            err << "hub: cannot create " << dir << '/' << sub << '\n';
+            return 1;
+        }
+    }
+    if (!writeFile(dir + QStringLiteral("/TMP/env947.txt"), sendingCatalogue())) {
+        err << "hub: cannot write the sending catalogue\n";
+        return 1;
+    }
+    try {
+        auto db = Database::create(dbPath);
+        Transaction tx(*db);
+        createIntegratorTables(*db);
+        insertSampleRows(*db, o.user);
+        tx.commit();
+    } catch (const DbError& e) {
+        err << "hub: database " << dbPath << ": " << e.text() << '\n';
+        return 1;
+    }
+    QDir().mkpath(QFileInfo(o.profilePath).absolutePath());
+    if (!writeFile(o.profilePath, cp1252::encode(profileText(dir + QLatin1Char('/'), o.user)))) {
+        err << "hub: cannot write " << o.profilePath << '\n';
+        return 1;
+    }
+
+    QProcess setup;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HUB000_INI"), o.profilePath);
+    setup.setProcessEnvironment(env);
+    setup.setProcessChannelMode(QProcess::ForwardedChannels);
+    setup.start(o.retsetupPath, {});
+    if (!setup.waitForStarted() || !setup.waitForFinished(-1) ||
+        setup.exitStatus() != QProcess::NormalExit) {
+        err << "hub: could not run " << o.retsetupPath << '\n';
+        return 1;
+    }
+    if (setup.exitCode() != 0) {
+        err << "hub: retsetup ended with code " << setup.exitCode() << '\n';
+        return 1;
+    }
+    out << "Environment ready in " << dir << "\n  profile:  " << o.profilePath
+        << "\n  database: " << dbPath << "\n  user:     " << o.user << '\n';
+    return 0;
+}
+
+} // namespace ret::hub

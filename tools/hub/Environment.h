@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QTextStream>
+
+namespace ret::hub {
+
+struct InitOptions {
+    QString directory;    // the integrator's system directory to create
+    QString profilePath;  // where HUB000.INI goes
+    QString user;         // the integrator's current user
+    QString retsetupPath; // the installer to run at the end
+    bool force = false;   // replace an existing environment
+};
+
+inline const QString kDatabaseName = QStringLiteral("HUB000.db");
+
+// Creates a ready environment: the system directory with 0947/, RPT/ and TMP/ (with the
+// sending catalogue), the shared database with the integrator's tables and rows, the profile
+// file, and then runs the installer. Returns the exit code; says what it did on `out`.
+int initEnvironment(const InitOptions& options, QTextStream& out, QTextStream& err);
+
+} // namespace ret::hub

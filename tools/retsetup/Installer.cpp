@@ -1,0 +1,185 @@
+#include "Installer.h"
+
+#include "Catalogue.h"
+#include "Connection.h"
+#include "Messages.h"
+#include "Parameters.h"
+#include "Schema.h"
+
+#include <optional>
+
+namespace ret::setup {
+
+int Installer::run() {
+    config_ = ReadConfiguration(Deliverable::Installer, profile_);
+    if (config_.sysPath.isEmpty()) {
+        messages_.inform(MsgIcon::Information, QStringLiteral("Debe instalar primero el Velkar "),
+                         kTitle);
+        return 1;
+    }
+    if (!connect())
+        return 1;
+    writeRows();
+    // the old installer opened the database afresh before creating the tables
+    db_.reset();
+    if (!connect())
+        return 1;
+    createTables();
+    writeRows();
+    db_.reset();
+    return catalogueFailed_ ? 1 : 0;
+}
+
+bool Installer::connect() {
+    db_ = OpenSharedDatabase(Deliverable::Installer, config_, profile_, messages_, options_);
+    return db_ != nullptr;
+}
+
+bool Installer::execute(const QString& sql, const QVariantList& params) {
+    try {
+        db_->execute(sql, params);
+        return true;
+    } catch (const DbError& e) {
+        if (e.number() == dberr::TableExists) {
+            // whatever the answer, nothing is overwritten
+            messages_.askYesNo(MsgIcon::Question,
+                               QStringLiteral("Se  detectado que ya existen las tablas del "
+                                              "Marvolo\n Desea Sobreescribirlas?"),
+                               kTitle, MsgAnswer::No);
+        } else if (e.number() != dberr::PrimaryKeyExists) {
+            reportSqlError(e);
+        }
+        return false;
+    }
+}
+
+void Installer::reportSqlError(const DbError& e) {
+    messages_.inform(MsgIcon::Critical,
+                     QStringLiteral("Error Número : %1\n%2").arg(e.number()).arg(e.description()),
+                     kSqlErrorTitle);
+}
+
+void Installer::writeRows() {
+    // the rows of one pass land together or not at all
+    std::optional<Transaction> tx;
+    try {
+        tx.emplace(*db_);
+    } catch (const DbError& e) {
+        reportSqlError(e);
+        return;
+    }
+    writeParameters();
+    writeReportCodes();
+    writeCatalogue();
+    try {
+        tx->commit();
+    } catch (const DbError& e) {
+        reportSqlError(e);
+    }
+}
+
+void Installer::writeParameters() {
+    for (const ParamRow& p : seededParameters()) {
+        bool exists = false;
+        try {
+            exists = db_->scalar(QStringLiteral("SELECT 1 FROM PARAM WHERE numero = ? AND "
+                                                "argumento = ?"),
+                                 {p.numero, p.argumento})
+                         .has_value();
+        } catch (const DbError&) {
+            // the statement below reports what is wrong with the table
+        }
+        if (exists)
+            execute(QStringLiteral("UPDATE PARAM SET funcion = ?, correl_param = ? WHERE "
+                                   "numero = ? AND argumento = ?"),
+                    {p.funcion, p.correlParam, p.numero, p.argumento});
+        else
+            execute(QStringLiteral("INSERT INTO PARAM VALUES (?, ?, ?, ?)"),
+                    {p.numero, p.argumento, p.funcion, p.correlParam});
+    }
+}
+
+void Installer::writeReportCodes() {
+    for (const ReportCode& r : reportCodes()) {
+        bool exists = false;
+        try {
+            exists =
+                db_->scalar(QStringLiteral("SELECT 1 FROM reportes WHERE codrep = ?"), {r.code})
+                    .has_value();
+        } catch (const DbError&) {
+        }
+        if (!exists)
+            execute(QStringLiteral("INSERT INTO reportes VALUES (?, ?, 1)"), {r.code, r.title});
+    }
+}
+
+void Installer::writeCatalogue() {
+    if (catalogueFailed_)
+        return; // reported once; the second pass has nothing to add
+    const QString path = resolveEntry(config_.temporaryDirectory, QStringLiteral("env947.txt"));
+    const Catalogue cat = readCatalogue(path);
+    if (cat.error) {
+        catalogueFailed_ = true;
+        const QString where =
+            cat.error->line > 0 ? QStringLiteral(", línea %1").arg(cat.error->line) : QString();
+        messages_.inform(MsgIcon::Critical,
+                         QStringLiteral("No se pudo cargar el catálogo de envío %1%2: %3.\n"
+                                        "No se cargó ninguna de sus líneas.")
+                             .arg(path, where, cat.error->reason),
+                         kTitle);
+        return;
+    }
+    for (const CatalogueRow& row : cat.rows) {
+        bool exists = false;
+        try {
+            exists = db_->scalar(QStringLiteral("SELECT 1 FROM envio_t WHERE formulario = ? AND "
+                                                "tabla_o = ?"),
+                                 {kForm, row.tablaO})
+                         .has_value();
+        } catch (const DbError&) {
+        }
+        if (exists) {
+            execute(QStringLiteral("UPDATE envio_t SET tabla_d = ?, tabla_ext = ?, indice = ?, "
+                                   "obliga = ?, c_tip_doc_d = ?, c_doc_id_d = ?, c_Formulario = ?, "
+                                   "c_periodo = ?, c_estado = ?, c_envio = ?, c_semana = ? "
+                                   "WHERE formulario = ? AND tabla_o = ?"),
+                    QVariantList{row.tablaD, row.tablaExt} + row.numbers +
+                        QVariantList{kForm, row.tablaO});
+        } else {
+            execute(QStringLiteral("INSERT INTO envio_t VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                                   "?, ?)"),
+                    QVariantList{kForm, row.tablaO, row.tablaD, row.tablaExt} + row.numbers);
+        }
+    }
+}
+
+void Installer::createTables() {
+    QStringList existing;
+    try {
+        for (const QString& t : db_->tableNames())
+            existing << t.toUpper();
+    } catch (const DbError& e) {
+        reportSqlError(e);
+        return;
+    }
+    const SqlDialect& dialect = db_->dialect();
+    for (const TableDef& t : moduleTables()) {
+        if (existing.contains(t.name.toUpper()))
+            continue;
+        for (const QString& sql : dialect.createTable(t))
+            execute(sql);
+    }
+    const QStringList names = {QStringLiteral("des_razon"), QStringLiteral("des_apellido_p"),
+                               QStringLiteral("des_apellido_m"), QStringLiteral("des_nombres")};
+    for (const char* t : {"F947RPCAB", "HF947RPCAB", "TMPF947RPCAB"}) {
+        for (const QString& sql : dialect.allowEmptyText(tableDef(QLatin1String(t)), names)) {
+            try {
+                db_->execute(sql);
+            } catch (const DbError&) {
+                // a missing table has nothing to allow
+            }
+        }
+    }
+}
+
+} // namespace ret::setup

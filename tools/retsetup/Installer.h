@@ -1,0 +1,47 @@
+#pragma once
+
+#include "Configuration.h"
+#include "Database.h"
+
+#include <memory>
+
+namespace ret {
+class MessageSink;
+}
+
+namespace ret::setup {
+
+inline const QString kTitle = QStringLiteral("Mensaje");
+inline const QString kSqlErrorTitle = QStringLiteral("Error al Ejecutar Sentencia SQL");
+inline const QString kForm = QStringLiteral("0947");
+
+// The table installer: creates the module's tables when missing and writes its parameter rows,
+// report codes and sending catalogue. Running it again changes nothing but the rows it owns.
+class Installer {
+public:
+    Installer(const Profile& profile, MessageSink& messages, OpenOptions options = {})
+        : profile_(profile), messages_(messages), options_(options) {}
+
+    // The whole run; the program's exit code (0 when everything was installed).
+    int run();
+
+private:
+    bool connect();
+    void writeRows();
+    void writeParameters();
+    void writeReportCodes();
+    void writeCatalogue();
+    void createTables();
+    // Runs one action statement, reporting its failure; false when it failed.
+    bool execute(const QString& sql, const QVariantList& params = {});
+    void reportSqlError(const DbError& e);
+
+    const Profile& profile_;
+    MessageSink& messages_;
+    OpenOptions options_;
+    Configuration config_;
+    std::unique_ptr<Database> db_;
+    bool catalogueFailed_ = false;
+};
+
+} // namespace ret::setup

@@ -192,8 +192,8 @@ QString Decimal::toPlainString(int places) const {
     if (places > 0) {
         text.append(u'.');
         if (kept > 0)
-            text.append(QString::number(static_cast<quint64>(magnitude % step))
-                            .rightJustified(kept, u'0'));
+            text.append(
+                QString::number(static_cast<quint64>(magnitude % step)).rightJustified(kept, u'0'));
         text.append(QString(places - kept, u'0'));
     }
     return text;

@@ -149,8 +149,8 @@ Digits digitsOf(Decimal value, int places) {
     d.fraction = point < 0 ? QString() : text.mid(point + 1);
     while (!d.whole.isEmpty() && d.whole.front() == u'0')
         d.whole.remove(0, 1);
-    d.zero = d.whole.isEmpty() && std::all_of(d.fraction.begin(), d.fraction.end(),
-                                               [](QChar c) { return c == u'0'; });
+    d.zero = d.whole.isEmpty() &&
+             std::all_of(d.fraction.begin(), d.fraction.end(), [](QChar c) { return c == u'0'; });
     return d;
 }
 

@@ -90,8 +90,8 @@ TEST(DecimalParseNumericText, AcceptsGroupingSignsAndParentheses) {
 }
 
 TEST(DecimalParseNumericText, RejectsNonNumericText) {
-    for (const char* text : {"", "  ", "abc", "12abc", "1.2.3", "1-2", "-5-", "+5-", "(300",
-                             "300)", "(-300)", "-(300)", "()", ".", ",", "1.2,3", "1 2", "--5"}) {
+    for (const char* text : {"", "  ", "abc", "12abc", "1.2.3", "1-2", "-5-", "+5-", "(300", "300)",
+                             "(-300)", "-(300)", "()", ".", ",", "1.2,3", "1 2", "--5"}) {
         SCOPED_TRACE(text);
         EXPECT_FALSE(Decimal::parseNumericText(QString::fromLatin1(text)).has_value());
     }
@@ -204,10 +204,10 @@ TEST(DecimalRounding, HalvesGoAwayFromZero) {
         const char* expected;
     };
     const Case cases[] = {
-        {"2.5", 0, "3"},          {"-2.5", 0, "-3"},     {"2.4999", 0, "2"},
-        {"-0.4999", 0, "0"},      {"6.015", 2, "6.02"},  {"-6.015", 2, "-6.02"},
-        {"6.0149", 2, "6.01"},    {"1.2345", 3, "1.235"}, {"-0.0005", 3, "-0.001"},
-        {"1.2345", 4, "1.2345"},  {"99.95", 1, "100"},
+        {"2.5", 0, "3"},         {"-2.5", 0, "-3"},      {"2.4999", 0, "2"},
+        {"-0.4999", 0, "0"},     {"6.015", 2, "6.02"},   {"-6.015", 2, "-6.02"},
+        {"6.0149", 2, "6.01"},   {"1.2345", 3, "1.235"}, {"-0.0005", 3, "-0.001"},
+        {"1.2345", 4, "1.2345"}, {"99.95", 1, "100"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.value) + " to " + std::to_string(c.places));

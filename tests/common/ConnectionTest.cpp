@@ -1,0 +1,99 @@
+#include "Connection.h"
+
+#include "../support/ScriptedMessages.h"
+#include "../support/TempDir.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+using namespace ret;
+
+namespace {
+
+class ConnectionTest : public test::TempDirTest {
+protected:
+    Profile writeProfile(const QByteArray& bytes) {
+        QFile f(path("HUB000.INI"));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+        return Profile(path("HUB000.INI"));
+    }
+    QByteArray profileBytes() {
+        QFile f(path("HUB000.INI"));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return f.readAll();
+    }
+    QByteArray optionsFor(const QString& dbName) {
+        const QByteArray dir = (tmp.path() + "/").toUtf8();
+        return "[Options]\r\nSysPath=" + dir + "\r\nDBPath=" + dir +
+               "\r\nDBName=" + dbName.toUtf8() + "\r\nSysUser=ANA\r\n";
+    }
+    test::ScriptedMessages messages;
+};
+
+} // namespace
+
+TEST_F(ConnectionTest, FailuresShowTheConnectionMessageAndChangeNothing) {
+    QFile junk(path("junk.db"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("this is not a database, only text");
+    junk.close();
+    struct Case {
+        const char* profile;
+        QString textStart;
+    } cases[] = {
+        {"[Other]\r\nSysPath=/x/\r\n", "No se encuentra el archivo"}, // no Options at all
+        {"missing", "No se encuentra el archivo"},
+        {"junk", "Formato de base de datos no reconocido"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.profile);
+        const QByteArray bytes = QByteArray(c.profile) == "missing" ? optionsFor("missing.db")
+                                 : QByteArray(c.profile) == "junk"  ? optionsFor("junk.db")
+                                                                    : QByteArray(c.profile);
+        const Profile p = writeProfile(bytes);
+        messages.shown.clear();
+        const auto cfg = ReadConfiguration(Deliverable::MainProgram, p);
+        EXPECT_EQ(OpenSharedDatabase(Deliverable::MainProgram, cfg, p, messages), nullptr);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].title, QString::fromUtf8("Error de Conección"));
+        EXPECT_EQ(messages.shown[0].icon, MsgIcon::None);
+        EXPECT_TRUE(messages.shown[0].text.startsWith(c.textStart))
+            << messages.shown[0].text.toStdString();
+        EXPECT_EQ(profileBytes(), bytes); // SystemDB is not written for a failed start
+    }
+    EXPECT_FALSE(QFileInfo::exists(path("missing.db")));
+}
+
+TEST_F(ConnectionTest, LockedMessagesPerProgram) {
+    const DbError locked(dberr::Locked, "held");
+    EXPECT_EQ(connectionMessage(Deliverable::MainProgram, locked), "3051- Base esta bloqueda");
+    EXPECT_EQ(connectionMessage(Deliverable::SendCheck, locked), "3051- Base esta bloqueda");
+    EXPECT_EQ(connectionMessage(Deliverable::Installer, locked),
+              "3051- Base de datos esta bloqueda");
+    EXPECT_EQ(connectionMessage(Deliverable::MainProgram, DbError(3343, "malo")), "malo\n3343");
+}
+
+TEST_F(ConnectionTest, SuccessRecordsSystemDbForTheMainProgramAndTheCheckToolOnly) {
+    Database::create(path("HUB000.db")).reset();
+    struct Case {
+        Deliverable who;
+        bool writes;
+    } cases[] = {{Deliverable::MainProgram, true},
+                 {Deliverable::SendCheck, true},
+                 {Deliverable::SendSummary, false},
+                 {Deliverable::Installer, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.who));
+        const QByteArray before = optionsFor("HUB000.db");
+        const Profile p = writeProfile(before);
+        const auto cfg = ReadConfiguration(c.who, p);
+        EXPECT_NE(OpenSharedDatabase(c.who, cfg, p, messages), nullptr);
+        // the new key goes after the section's last key; nothing else changes
+        const QByteArray expected =
+            c.writes ? before + "SystemDB=" + (tmp.path() + "/HUB000.MDW").toUtf8() + "\r\n"
+                     : before;
+        EXPECT_EQ(profileBytes(), expected);
+    }
+    EXPECT_TRUE(messages.shown.empty());
+}

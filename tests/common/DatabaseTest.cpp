@@ -1,0 +1,158 @@
+#include "Database.h"
+
+#include "Schema.h"
+
+#include "../support/TempDir.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+using namespace ret;
+
+namespace {
+
+class DatabaseTest : public test::TempDirTest {
+protected:
+    void SetUp() override {
+        db = Database::create(path("shared.db"));
+        for (const char* t : {"PARAM", "F947RPDET", "SPOOL"})
+            for (const QString& sql : db->dialect().createTable(tableDef(t)))
+                db->execute(sql);
+    }
+    std::unique_ptr<Database> db;
+};
+
+int errorNumberOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const DbError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST_F(DatabaseTest, OpeningFailuresCreateNothing) {
+    QFile junk(path("junk.db"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write(QByteArray(4096, 'j'));
+    junk.close();
+    struct Case {
+        QString path;
+        int number;
+    } cases[] = {
+        {path("missing.db"), dberr::FileNotFound},
+        {QString(), dberr::FileNotFound},
+        {tmp.path(), dberr::FileNotFound}, // a directory
+        {path("junk.db"), dberr::NotADatabase},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        EXPECT_EQ(errorNumberOf([&] { Database::open(c.path); }), c.number);
+    }
+    EXPECT_FALSE(QFileInfo::exists(path("missing.db")));
+    EXPECT_EQ(QFileInfo(path("junk.db")).size(), 4096);
+}
+
+TEST_F(DatabaseTest, ADatabaseHeldExclusivelyIsLockedAndFreeAfterwards) {
+    db.reset();
+    auto holder = Database::open(path("shared.db"));
+    holder->execute("PRAGMA locking_mode=EXCLUSIVE");
+    holder->execute("BEGIN EXCLUSIVE");
+    holder->execute("INSERT INTO PARAM VALUES ('001', 'x', 'y', '')");
+    OpenOptions quick;
+    quick.busyTimeoutMs = 100;
+    EXPECT_EQ(errorNumberOf([&] { Database::open(path("shared.db"), quick); }), dberr::Locked);
+    holder.reset();
+    EXPECT_NO_THROW(Database::open(path("shared.db"), quick));
+}
+
+TEST_F(DatabaseTest, ValuesAreBoundNeverInterpreted) {
+    const QString nasty = QString::fromUtf8("O'HIGGINS; DROP TABLE PARAM; -- ÑANDÚ \"Ó\"");
+    db->execute("INSERT INTO PARAM VALUES (?, ?, ?, ?)", {"001", "1", nasty, QString("")});
+    Cursor c = db->query("SELECT funcion, correl_param FROM PARAM WHERE argumento = ?", {"1"});
+    ASSERT_TRUE(c.next());
+    EXPECT_EQ(c.text("FUNCION"), nasty); // column names without regard to case
+    EXPECT_TRUE(c.value(1).toString().isEmpty());
+    EXPECT_FALSE(c.value(1).isNull()); // an empty text stays an empty text
+    EXPECT_TRUE(db->tableExists("param"));
+}
+
+TEST_F(DatabaseTest, EngineErrorsCarryTheOldNumbers) {
+    db->execute("INSERT INTO PARAM VALUES ('001', 'a', '', '')");
+    EXPECT_EQ(errorNumberOf([&] { db->execute("INSERT INTO PARAM VALUES ('001', 'A', '', '')"); }),
+              dberr::DuplicateKey); // keys compare without regard to case
+    EXPECT_EQ(errorNumberOf([&] { db->execute("INSERT INTO PARAM VALUES ('0011', 'b', '', '')"); }),
+              dberr::FieldTooSmall);
+    EXPECT_EQ(errorNumberOf([&] {
+                  db->execute(
+                      "INSERT INTO SPOOL (CodRep, Secuencia, Tip_doc_d) VALUES ('R', '1', 300)");
+              }),
+              dberr::NumericOverflow);
+    EXPECT_EQ(errorNumberOf([&] {
+                  for (const QString& sql : db->dialect().createTable(tableDef("PARAM")))
+                      db->execute(sql);
+              }),
+              dberr::TableExists);
+    EXPECT_NE(errorNumberOf([&] { db->execute("SELECT * FROM NOWHERE"); }), 0);
+}
+
+TEST_F(DatabaseTest, DatesAreStoredInOneFormAndReadBackAsDates) {
+    const QDate day(2010, 7, 19);
+    db->execute("INSERT INTO F947RPDET (tip_doc_d, doc_id_d, periodo, formulario, tip_retencion, "
+                "tip_doc_ret, num_doc_ret, num_serie_cp, num_cp, fec_emision_cp) "
+                "VALUES (6, '20100070970', '201007', '0947', 'R', 6, '20512345671', '0001', "
+                "'00000001', ?)",
+                {day});
+    EXPECT_EQ(db->scalar("SELECT fec_emision_cp FROM F947RPDET")->toString(), "2010-07-19");
+    Cursor c = db->query("SELECT * FROM F947RPDET");
+    ASSERT_TRUE(c.next());
+    EXPECT_EQ(c.date("fec_emision_cp"), day);
+    const QVariantList row = typedRow(tableDef("F947RPDET"), c.record());
+    EXPECT_EQ(row.at(9).toDate(), day);
+    EXPECT_EQ(row.at(0).toInt(), 6);
+}
+
+TEST_F(DatabaseTest, ExactSumOfAmountTexts) {
+    const SqlDialect& d = db->dialect();
+    EXPECT_TRUE(db->scalar("SELECT " + d.exactSum("funcion") + " FROM PARAM")->isNull());
+    for (const char* v : {"0.10", "0.20", "0.70", "", "abc", "12abc", "1234567890123.45"})
+        db->execute("INSERT INTO PARAM VALUES ('001', ?, ?, '')", {QString(v) + "k", QString(v)});
+    // a double sum of these gives 1234567890136.4500000001 or similar; this one is exact
+    EXPECT_EQ(db->scalar("SELECT " + d.exactSum("funcion") + " FROM PARAM")->toString(),
+              "1234567890136.45");
+    EXPECT_EQ(db->scalar("SELECT " + d.numericValue("'12abc'"))->toInt(), 12);
+}
+
+TEST_F(DatabaseTest, TransactionRollsBackUnlessCommitted) {
+    try {
+        Transaction tx(*db);
+        db->execute("INSERT INTO PARAM VALUES ('001', 'a', '', '')");
+        db->execute("INSERT INTO PARAM VALUES ('001', 'a', '', '')"); // duplicate: throws
+        tx.commit();
+    } catch (const DbError&) {
+    }
+    EXPECT_FALSE(db->scalar("SELECT 1 FROM PARAM").has_value());
+    {
+        Transaction tx(*db);
+        db->execute("INSERT INTO PARAM VALUES ('001', 'b', '', '')");
+        tx.commit();
+    }
+    EXPECT_TRUE(db->scalar("SELECT 1 FROM PARAM").has_value());
+}
+
+TEST_F(DatabaseTest, AWriteTransactionTakesTheWriteLockAtItsStart) {
+    auto other = Database::open(path("shared.db"));
+    other->execute("BEGIN IMMEDIATE");
+    other->execute("INSERT INTO PARAM VALUES ('001', 'o', '', '')");
+    OpenOptions quick;
+    quick.busyTimeoutMs = 100;
+    auto mine = Database::open(path("shared.db"), quick);
+    EXPECT_EQ(errorNumberOf([&] { Transaction tx(*mine); }), dberr::RecordLocked);
+    other->execute("COMMIT");
+    Transaction tx(*mine);
+    mine->execute("INSERT INTO PARAM VALUES ('001', 'm', '', '')");
+    tx.commit();
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM PARAM")->toInt(), 2);
+}

@@ -23,7 +23,7 @@ public:
 
     constexpr Decimal() = default;
     static Decimal fromUnits(std::int64_t units) { return Decimal(units); } // units of 0.0001
-    static Decimal fromInt(std::int64_t whole);                              // throws on overflow
+    static Decimal fromInt(std::int64_t whole);                             // throws on overflow
 
     // Strict parse of a plain number: optional blanks, optional sign, digits with at most one
     // ".", no grouping. More than four decimals are rounded. Empty or malformed: nullopt.

@@ -43,12 +43,15 @@ TEST(Parameters, SeededRowsAreUniqueAndReadAsIntended) {
         EXPECT_TRUE(keys.insert({r.numero, r.argumento}).second) << r.numero.toStdString();
     EXPECT_EQ(keys.size(), 16u);
     for (const auto& r : seededParameters()) {
-        if (r.numero == "233") // position 63 marks the types allowed for retentions
+        if (r.numero == "233") { // position 63 marks the types allowed for retentions
             EXPECT_EQ(ParamField(r.funcion, 63, 1), "1") << r.argumento.toStdString();
-        if (r.numero == "969")
+        }
+        if (r.numero == "969") {
             EXPECT_EQ(ParamField(r.funcion, 2, 5), "0.06");
-        if (r.numero == "971")
+        }
+        if (r.numero == "971") {
             EXPECT_EQ(ParamField(r.funcion, 41, 1), "1");
+        }
         if (r.numero == "856") {
             EXPECT_EQ(ParamField(r.funcion, 20, 3), "790");
             EXPECT_EQ(ParamField(r.funcion, 5, 10), "08/11/2010");

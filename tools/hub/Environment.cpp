@@ -50,13 +50,13 @@ bool hasContent(const QString& dir) {
 
 } // namespace
 
-int initEnvironment(const InitOptions& o, QTextStream& out, QTextStream& err) {
+bool prepareEnvironment(const InitOptions& o, QTextStream& err) {
     const QString dir = QDir::cleanPath(QDir(o.directory).absolutePath());
     const QString dbPath = dir + QLatin1Char('/') + kDatabaseName;
     if (!o.force && (hasContent(dir) || QFileInfo::exists(o.profilePath))) {
         err << "hub: " << (hasContent(dir) ? dir : o.profilePath)
             << " already exists; use --force to replace the environment\n";
-        return 2;
+        return false;
     }
     if (o.force) {
         for (const QString& f : {dbPath, dbPath + "-wal", dbPath + "-shm"})
@@ -65,12 +65,12 @@ int initEnvironment(const InitOptions& o, QTextStream& out, QTextStream& err) {
     for (const char* sub : {"0947", "RPT", "TMP"}) {
         if (!QDir().mkpath(dir + QLatin1Char('/') + QLatin1String(sub))) {
             err << "hub: cannot create " << dir << '/' << sub << '\n';
-            return 1;
+            return false;
         }
     }
     if (!writeFile(dir + QStringLiteral("/TMP/env947.txt"), sendingCatalogue())) {
         err << "hub: cannot write the sending catalogue\n";
-        return 1;
+        return false;
     }
     try {
         auto db = Database::create(dbPath);
@@ -80,13 +80,19 @@ int initEnvironment(const InitOptions& o, QTextStream& out, QTextStream& err) {
         tx.commit();
     } catch (const DbError& e) {
         err << "hub: database " << dbPath << ": " << e.text() << '\n';
-        return 1;
+        return false;
     }
     QDir().mkpath(QFileInfo(o.profilePath).absolutePath());
     if (!writeFile(o.profilePath, cp1252::encode(profileText(dir + QLatin1Char('/'), o.user)))) {
         err << "hub: cannot write " << o.profilePath << '\n';
-        return 1;
+        return false;
     }
+    return true;
+}
+
+int initEnvironment(const InitOptions& o, QTextStream& out, QTextStream& err) {
+    if (!prepareEnvironment(o, err))
+        return 1;
 
     QProcess setup;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -103,8 +109,9 @@ int initEnvironment(const InitOptions& o, QTextStream& out, QTextStream& err) {
         err << "hub: retsetup ended with code " << setup.exitCode() << '\n';
         return 1;
     }
+    const QString dir = QDir::cleanPath(QDir(o.directory).absolutePath());
     out << "Environment ready in " << dir << "\n  profile:  " << o.profilePath
-        << "\n  database: " << dbPath << "\n  user:     " << o.user << '\n';
+        << "\n  database: " << dir << '/' << kDatabaseName << "\n  user:     " << o.user << '\n';
     return 0;
 }
 

@@ -15,6 +15,11 @@ struct InitOptions {
 
 inline const QString kDatabaseName = QStringLiteral("HUB000.db");
 
+// Lays out the environment without running the installer: directories, catalogue, database
+// with the integrator's tables and rows, profile. Returns false (with the reason on `err`)
+// when something could not be written or the environment exists and `force` is not set.
+bool prepareEnvironment(const InitOptions& options, QTextStream& err);
+
 // Creates a ready environment: the system directory with 0947/, RPT/ and TMP/ (with the
 // sending catalogue), the shared database with the integrator's tables and rows, the profile
 // file, and then runs the installer. Returns the exit code; says what it did on `out`.

@@ -27,7 +27,7 @@ int Installer::run() {
     createTables();
     writeRows();
     db_.reset();
-    return catalogueFailed_ ? 1 : 0;
+    return catalogueFailed_ || statementFailed_ ? 1 : 0;
 }
 
 bool Installer::connect() {
@@ -54,6 +54,7 @@ bool Installer::execute(const QString& sql, const QVariantList& params) {
 }
 
 void Installer::reportSqlError(const DbError& e) {
+    statementFailed_ = true;
     messages_.inform(MsgIcon::Critical,
                      QStringLiteral("Error Número : %1\n%2").arg(e.number()).arg(e.description()),
                      kSqlErrorTitle);

@@ -19,10 +19,11 @@ inline const QString kForm = QStringLiteral("0947");
 // report codes and sending catalogue. Running it again changes nothing but the rows it owns.
 class Installer {
 public:
-    Installer(const Profile& profile, MessageSink& messages, OpenOptions options = {})
-        : profile_(profile), messages_(messages), options_(options) {}
+    Installer(Profile profile, MessageSink& messages, OpenOptions options = {})
+        : profile_(std::move(profile)), messages_(messages), options_(options) {}
 
-    // The whole run; the program's exit code (0 when everything was installed).
+    // The whole run; the program's exit code: 0 when everything was installed, 1 when the run
+    // could not start or a statement or the catalogue failed (the rest is installed all the same).
     int run();
 
 private:
@@ -36,12 +37,13 @@ private:
     bool execute(const QString& sql, const QVariantList& params = {});
     void reportSqlError(const DbError& e);
 
-    const Profile& profile_;
+    Profile profile_;
     MessageSink& messages_;
     OpenOptions options_;
     Configuration config_;
     std::unique_ptr<Database> db_;
     bool catalogueFailed_ = false;
+    bool statementFailed_ = false;
 };
 
 } // namespace ret::setup

@@ -1,0 +1,38 @@
+#include "SingleInstance.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSysInfo>
+#include <QUuid>
+
+#include <gtest/gtest.h>
+
+using namespace ret;
+
+namespace {
+QString uniqueProgram() {
+    return "rettest-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+} // namespace
+
+TEST(SingleInstance, ASecondCopyIsRefusedUntilTheFirstEnds) {
+    const QString name = uniqueProgram();
+    auto first = std::make_unique<SingleInstance>(name);
+    ASSERT_TRUE(first->acquire());
+    SingleInstance second(name);
+    EXPECT_FALSE(second.acquire());
+    first.reset();
+    EXPECT_TRUE(second.acquire());
+}
+
+TEST(SingleInstance, ALockLeftByADeadCopyIsTakenOver) {
+    const QString name = uniqueProgram();
+    SingleInstance probe(name);
+    {
+        QFile f(probe.lockPath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        // the lock file's own layout: process id, program, host
+        f.write("2147483000\nretdecl\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    }
+    EXPECT_TRUE(probe.acquire());
+}

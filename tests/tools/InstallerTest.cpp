@@ -1,0 +1,168 @@
+#include "Installer.h"
+
+#include "Catalogue.h"
+#include "Environment.h"
+#include "Schema.h"
+
+#include "../support/ScriptedMessages.h"
+#include "../support/TempDir.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+using namespace ret;
+
+namespace {
+
+class InstallerTest : public test::TempDirTest {
+protected:
+    void SetUp() override {
+        hub::InitOptions o;
+        o.directory = path("velkar");
+        o.profilePath = path("HUB000.INI");
+        o.user = "ANA";
+        QString msg;
+        QTextStream err(&msg);
+        ASSERT_TRUE(hub::prepareEnvironment(o, err)) << msg.toStdString();
+    }
+    int install() {
+        setup::Installer installer(Profile(path("HUB000.INI")), messages);
+        return installer.run();
+    }
+    std::unique_ptr<Database> open() { return Database::open(path("velkar/HUB000.db")); }
+    int count(const QString& sql, const QVariantList& params = {}) {
+        return open()->scalar(sql, params)->toInt();
+    }
+    void writeCatalogue(const QByteArray& bytes) {
+        QFile f(path("velkar/TMP/env947.txt"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+    QStringList texts() const {
+        QStringList out;
+        for (const auto& m : messages.shown)
+            out << m.text;
+        return out;
+    }
+    test::ScriptedMessages messages;
+};
+
+} // namespace
+
+TEST_F(InstallerTest, TwoRunsInstallEverythingOnceAndSayNothing) {
+    ASSERT_EQ(install(), 0);
+    ASSERT_EQ(install(), 0);
+    EXPECT_EQ(texts(), QStringList());
+
+    auto db = open();
+    for (const TableDef& t : moduleTables()) {
+        SCOPED_TRACE(t.name.toStdString());
+        EXPECT_TRUE(db->tableExists(t.name));
+        EXPECT_TRUE(db->scalar("SELECT sql FROM sqlite_master WHERE name = ?", {t.name})
+                        ->toString()
+                        .contains("CONSTRAINT PK_" + t.name + " PRIMARY KEY"));
+    }
+    EXPECT_EQ(count("SELECT count(*) FROM (SELECT numero, argumento FROM PARAM GROUP BY "
+                    "numero, argumento HAVING count(*) > 1)"),
+              0);
+    EXPECT_EQ(count("SELECT count(*) FROM PARAM WHERE numero IN ('969', '971', '996', '981', "
+                    "'233', '856', '992')"),
+              16);
+    EXPECT_EQ(count("SELECT count(*) FROM reportes WHERE codrep LIKE 'RYP00_'"), 4);
+    EXPECT_EQ(count("SELECT count(*) FROM envio_t WHERE formulario = '0947'"), 5);
+    EXPECT_EQ(db->scalar("SELECT funcion FROM PARAM WHERE numero = '971'")->toString(),
+              "PROVEEDORES                             1");
+}
+
+TEST_F(InstallerTest, ExistingRowsAreUpdatedInPlace) {
+    {
+        auto db = open();
+        db->execute("INSERT INTO PARAM VALUES ('969', '010909120020601', 'old', '999')");
+        db->execute(
+            "INSERT INTO envio_t VALUES ('0947', 'CAB', 'X', 'Y', 0, 0, 0, 0, 0, 0, 0, 0, 0)");
+    }
+    ASSERT_EQ(install(), 0);
+    auto db = open();
+    Cursor c = db->query("SELECT funcion, correl_param FROM PARAM WHERE numero = '969'");
+    ASSERT_TRUE(c.next());
+    EXPECT_EQ(c.text(0), "0 0.06 RETENCIONES");
+    EXPECT_EQ(c.text(1), "001");
+    EXPECT_FALSE(c.next());
+    EXPECT_EQ(db->scalar("SELECT tabla_d || indice FROM envio_t WHERE tabla_o = 'CAB'")->toString(),
+              "HCAB1");
+}
+
+TEST_F(InstallerTest, WithoutSysPathNothingIsTouched) {
+    QFile f(path("HUB000.INI"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("[Options]\r\nDBName=HUB000.db\r\n");
+    f.close();
+    EXPECT_EQ(install(), 1);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Debe instalar primero el Velkar ");
+    EXPECT_EQ(messages.shown[0].title, "Mensaje");
+    EXPECT_EQ(messages.shown[0].icon, MsgIcon::Information);
+    EXPECT_FALSE(open()->tableExists("F947RPCAB"));
+}
+
+TEST_F(InstallerTest, AMissingDatabaseIsNotCreated) {
+    QFile::remove(path("velkar/HUB000.db"));
+    EXPECT_EQ(install(), 1);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].title, QString::fromUtf8("Error de Conección"));
+    EXPECT_FALSE(QFileInfo::exists(path("velkar/HUB000.db")));
+}
+
+TEST_F(InstallerTest, CatalogueProblemsAreReportedWithFileAndLine) {
+    const QByteArray good = "0947|CAB|HCAB|CAB|1|1|1|2|4|3|5|0|0|\r\n";
+    struct Case {
+        QByteArray file;
+        QString where; // "" when the catalogue loads
+        int rows;
+    } cases[] = {
+        {good + "\r\n" + "0947|DET|HDET|DET|1|1|1|2|4|3|0|0|6|\r\n", "",
+         1}, // ends at the blank line
+        {good + "0947|DET|HDET|DET|1|1|1|2|4|3|0|0|\r\n", QString::fromUtf8("línea 2"), 0},
+        {good + "0947|DET|HDET|DET|1|uno|1|2|4|3|0|0|6|\r\n", QString::fromUtf8("línea 2"), 0},
+        {"0947|DET|HDET|DET|1|1|300|2|4|3|0|0|6|\r\n", QString::fromUtf8("línea 1"), 0},
+        {QByteArray(), "", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        open()->execute("DELETE FROM envio_t");
+        writeCatalogue(c.file);
+        messages.shown.clear();
+        const int rc = install();
+        EXPECT_EQ(count("SELECT count(*) FROM envio_t"), c.rows);
+        if (c.where.isEmpty()) {
+            EXPECT_EQ(rc, 0);
+            EXPECT_EQ(texts(), QStringList());
+        } else {
+            EXPECT_EQ(rc, 1);
+            ASSERT_EQ(messages.shown.size(), 1u); // said once, not once per pass
+            EXPECT_TRUE(messages.shown[0].text.contains("env947.txt"));
+            EXPECT_TRUE(messages.shown[0].text.contains(c.where))
+                << messages.shown[0].text.toStdString();
+        }
+        // the tables and parameter rows are installed all the same
+        EXPECT_TRUE(open()->tableExists("TMPF947RPDETDET"));
+        EXPECT_EQ(count("SELECT count(*) FROM PARAM WHERE numero = '233'"), 5);
+    }
+    QFile::remove(path("velkar/TMP/env947.txt"));
+    messages.shown.clear();
+    EXPECT_EQ(install(), 1);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].text.contains(path("velkar/TMP/env947.txt")));
+}
+
+TEST_F(InstallerTest, StatementErrorsAreReportedAndTheRunGoesOn) {
+    open()->execute("DROP TABLE reportes");
+    EXPECT_EQ(install(), 1);
+    // each report code of each pass fails on the missing table, and the rest is installed
+    ASSERT_EQ(messages.shown.size(), 8u);
+    EXPECT_EQ(messages.shown[0].title, "Error al Ejecutar Sentencia SQL");
+    EXPECT_EQ(messages.shown[0].icon, MsgIcon::Critical);
+    EXPECT_TRUE(messages.shown[0].text.startsWith(QString::fromUtf8("Error Número : ")));
+    EXPECT_TRUE(open()->tableExists("HF947RPDET"));
+    EXPECT_EQ(count("SELECT count(*) FROM envio_t"), 5);
+}

@@ -1,0 +1,100 @@
+// The installer and the integrator stand-in run as real programs, headless.
+#include "../support/TempDir.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace {
+
+struct ProgramRun {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+class ProgramsTest : public ret::test::TempDirTest {
+protected:
+    ProgramRun run(const QString& program, const QStringList& args) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("RET_HEADLESS", "1");
+        env.insert("HUB000_INI", path("HUB000.INI"));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(RET_BIN_DIR "/") + program, args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+    ProgramRun init(const QStringList& extra = {}) {
+        return run("hub", QStringList{"init", path("velkar")} + extra);
+    }
+    void writeProfile(const QByteArray& bytes) {
+        QFile f(path("HUB000.INI"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+};
+
+} // namespace
+
+TEST_F(ProgramsTest, HubPreparesAnEnvironmentOnceAndTheInstallerRunsQuietly) {
+    const ProgramRun first = init();
+    ASSERT_EQ(first.code, 0) << first.err.toStdString();
+    EXPECT_TRUE(first.out.contains("Environment ready in " + path("velkar")));
+    EXPECT_EQ(first.err, QString());
+    for (const char* sub : {"0947", "RPT", "TMP/env947.txt", "HUB000.db"})
+        EXPECT_TRUE(QFileInfo::exists(path("velkar/") + sub)) << sub;
+
+    const ProgramRun again = init();
+    EXPECT_NE(again.code, 0);
+    EXPECT_TRUE(again.err.contains("already exists"));
+    EXPECT_EQ(init({"--force"}).code, 0);
+
+    const ProgramRun setup = run("retsetup", {});
+    EXPECT_EQ(setup.code, 0);
+    EXPECT_EQ(setup.err, QString()); // a second installation has nothing to say
+}
+
+TEST_F(ProgramsTest, InstallerRefusesAnUnusableProfile) {
+    writeProfile("[Other]\r\nSysPath=/x/\r\n");
+    ProgramRun r = run("retsetup", {});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "[Mensaje] Debe instalar primero el Velkar \n");
+
+    writeProfile(("[Options]\r\nSysPath=" + tmp.path() + "/\r\nDBName=none.db\r\n").toUtf8());
+    r = run("retsetup", {});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, QString::fromUtf8("[Error de Conección] No se encuentra el archivo '") +
+                         path("none.db") + "'. 3024\n");
+    EXPECT_FALSE(QFileInfo::exists(path("none.db")));
+}
+
+TEST_F(ProgramsTest, InstallerWaitsOutAnotherProcessesLockThenSucceedsOnceFree) {
+    const QString sqlite = QStandardPaths::findExecutable("sqlite3");
+    if (sqlite.isEmpty())
+        GTEST_SKIP() << "sqlite3 is not installed";
+    ASSERT_EQ(init().code, 0);
+    QProcess holder;
+    holder.start(sqlite, {path("velkar/HUB000.db")});
+    ASSERT_TRUE(holder.waitForStarted());
+    holder.write("PRAGMA locking_mode=EXCLUSIVE;\nBEGIN EXCLUSIVE;\n"
+                 "UPDATE PARAM SET correl_param = correl_param;\nSELECT 'held';\n");
+    QByteArray said;
+    while (!said.contains("held") && holder.waitForReadyRead(10000))
+        said += holder.readAllStandardOutput();
+    ASSERT_TRUE(said.contains("held")) << said.toStdString();
+
+    const ProgramRun locked = run("retsetup", {});
+    EXPECT_EQ(locked.code, 1);
+    EXPECT_EQ(locked.err,
+              QString::fromUtf8("[Error de Conección] 3051- Base de datos esta bloqueda\n"));
+
+    holder.write("COMMIT;\n.quit\n");
+    holder.closeWriteChannel();
+    ASSERT_TRUE(holder.waitForFinished(10000));
+    const ProgramRun freed = run("retsetup", {});
+    EXPECT_EQ(freed.code, 0);
+    EXPECT_EQ(freed.err, QString());
+}

@@ -46,6 +46,10 @@ QString resolveEntry(const QString& dir, const QString& name) {
     return exact;
 }
 
+bool EnterSystemDirectory(const Configuration& config) {
+    return !config.systemDirectory.isEmpty() && QDir::setCurrent(config.systemDirectory);
+}
+
 Configuration ReadConfiguration(Deliverable who, const Profile& profile) {
     Configuration c;
     const auto trimmed = [&](const char* key) {

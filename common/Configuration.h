@@ -37,6 +37,10 @@ inline const QString kOptions = QStringLiteral("Options");
 
 Configuration ReadConfiguration(Deliverable who, const Profile& profile);
 
+// The main program and the send tools work in the system directory (their relative file names
+// lead there). False when it is empty or cannot be entered; the current directory then stays.
+bool EnterSystemDirectory(const Configuration& config);
+
 // A path text from the profile with "\" turned into "/".
 QString normalisedPath(const QString& path);
 

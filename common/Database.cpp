@@ -80,8 +80,8 @@ int jetNumber(int code, const QString& text, bool opening) {
         return dberr::RecordLocked;
     if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
         return dberr::NotADatabase;
-    if (primary == SQLITE_ERROR && text.contains(QLatin1String("already exists")) &&
-        text.contains(QLatin1String("table")))
+    // any object of that name ("table X already exists", "view X already exists")
+    if (primary == SQLITE_ERROR && text.contains(QLatin1String(" already exists")))
         return dberr::TableExists;
     return 0;
 }
@@ -89,8 +89,8 @@ int jetNumber(int code, const QString& text, bool opening) {
 QString tableNameIn(const QString& text) {
     // "table X already exists"
     const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    const qsizetype at = words.indexOf(QStringLiteral("table"));
-    return at >= 0 && at + 1 < words.size() ? words[at + 1] : QString();
+    const qsizetype at = words.indexOf(QStringLiteral("already"));
+    return at >= 1 ? words[at - 1] : QString();
 }
 
 DbError mapError(const QSqlError& error, const QString& subject, bool opening) {

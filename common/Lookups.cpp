@@ -10,20 +10,24 @@
 namespace ret {
 namespace {
 
-std::optional<QString> documentTypeRecord(Database& db, const QString& type) {
-    const auto f =
-        db.scalar(QStringLiteral("SELECT funcion FROM PARAM WHERE numero = ? AND argumento = ?"),
-                  {QStringLiteral("044"), type});
-    if (!f)
-        return std::nullopt;
-    return f->toString();
-}
-
 bool nonZeroDigit(const QString& field) {
     return field.size() == 1 && field.at(0).isDigit() && field.at(0) != QLatin1Char('0');
 }
 
+std::optional<QString> documentTypeRecord(Database& db, const QString& type) {
+    return LeeParametro(db, QStringLiteral("044"), type);
+}
+
 } // namespace
+
+std::optional<QString> LeeParametro(Database& db, const QString& numero, const QString& argumento) {
+    const auto f =
+        db.scalar(QStringLiteral("SELECT funcion FROM PARAM WHERE numero = ? AND argumento = ?"),
+                  {numero, argumento});
+    if (!f)
+        return std::nullopt;
+    return f->toString();
+}
 
 QString TipoUsuario(Database& db, const QString& user) {
     const auto tipo =

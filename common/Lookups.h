@@ -4,6 +4,7 @@
 #include <QVariantList>
 
 #include <cstdint>
+#include <optional>
 
 namespace ret {
 
@@ -15,6 +16,10 @@ struct SqlText {
     QString sql;
     QVariantList params;
 };
+
+// The funcion record of a parameter row (table `numero`, code `argumento`); nullopt when the
+// table has no such row.
+std::optional<QString> LeeParametro(Database& db, const QString& numero, const QString& argumento);
 
 // The kind of an integrator user (CLAVES.tipo); "1" when the user has no row.
 QString TipoUsuario(Database& db, const QString& user);

@@ -155,6 +155,22 @@ TEST_F(InstallerTest, CatalogueProblemsAreReportedWithFileAndLine) {
     EXPECT_TRUE(messages.shown[0].text.contains(path("velkar/TMP/env947.txt")));
 }
 
+TEST_F(InstallerTest, AnObjectInTheWayIsAskedAboutAndNeverOverwritten) {
+    open()->execute("CREATE VIEW F947RPDET AS SELECT 1 AS uno");
+    messages.answers = {MsgAnswer::Yes};
+    EXPECT_EQ(install(), 0);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    const Message& q = messages.shown[0];
+    EXPECT_EQ(q.text,
+              "Se  detectado que ya existen las tablas del Marvolo\n Desea Sobreescribirlas?");
+    EXPECT_EQ(q.title, "Mensaje");
+    EXPECT_EQ(q.icon, MsgIcon::Question);
+    EXPECT_EQ(q.buttons, MsgButtons::YesNo);
+    EXPECT_EQ(q.defaultAnswer, MsgAnswer::No);
+    EXPECT_EQ(count("SELECT uno FROM F947RPDET"), 1); // still the view
+    EXPECT_TRUE(open()->tableExists("F947RPDETDET"));
+}
+
 TEST_F(InstallerTest, StatementErrorsAreReportedAndTheRunGoesOn) {
     open()->execute("DROP TABLE reportes");
     EXPECT_EQ(install(), 1);

@@ -3,7 +3,6 @@
 #include "../support/TempDir.h"
 
 #include <QDir>
-#include <QFile>
 
 using namespace ret;
 
@@ -12,11 +11,7 @@ namespace {
 class ConfigurationTest : public test::TempDirTest {
 protected:
     Profile profile(const QString& options) {
-        const QString p = path("HUB000.INI");
-        QFile f(p);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(("[Options]\r\n" + options).toUtf8());
-        return Profile(p);
+        return Profile(writeFile("HUB000.INI", ("[Options]\r\n" + options).toUtf8()));
     }
 };
 
@@ -88,11 +83,7 @@ TEST_F(ConfigurationTest, BackslashPathsAndDirectoryNamesInAnyCase) {
 }
 
 TEST_F(ConfigurationTest, MissingOptionsGivesEmptyValues) {
-    const QString p = path("bare.ini");
-    QFile f(p);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[Other]\r\nSysPath=/x/\r\n");
-    f.close();
+    const QString p = writeFile("bare.ini", "[Other]\r\nSysPath=/x/\r\n");
     const Configuration c = ReadConfiguration(Deliverable::MainProgram, Profile(p));
     EXPECT_TRUE(c.sysPath.isEmpty());
     EXPECT_TRUE(c.databasePath.isEmpty());

@@ -3,7 +3,6 @@
 #include "../support/ScriptedMessages.h"
 #include "../support/TempDir.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 using namespace ret;
@@ -13,16 +12,9 @@ namespace {
 class ConnectionTest : public test::TempDirTest {
 protected:
     Profile writeProfile(const QByteArray& bytes) {
-        QFile f(path("HUB000.INI"));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-        return Profile(path("HUB000.INI"));
+        return Profile(writeFile("HUB000.INI", bytes));
     }
-    QByteArray profileBytes() {
-        QFile f(path("HUB000.INI"));
-        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-        return f.readAll();
-    }
+    QByteArray profileBytes() { return readFile("HUB000.INI"); }
     QByteArray optionsFor(const QString& dbName) {
         const QByteArray dir = (tmp.path() + "/").toUtf8();
         return "[Options]\r\nSysPath=" + dir + "\r\nDBPath=" + dir +
@@ -34,10 +26,7 @@ protected:
 } // namespace
 
 TEST_F(ConnectionTest, FailuresShowTheConnectionMessageAndChangeNothing) {
-    QFile junk(path("junk.db"));
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("this is not a database, only text");
-    junk.close();
+    writeFile("junk.db", "this is not a database, only text");
     struct Case {
         const char* profile;
         QString textStart;

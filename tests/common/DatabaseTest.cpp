@@ -4,7 +4,6 @@
 
 #include "../support/TempDir.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 using namespace ret;
@@ -34,10 +33,7 @@ int errorNumberOf(const std::function<void()>& f) {
 } // namespace
 
 TEST_F(DatabaseTest, OpeningFailuresCreateNothing) {
-    QFile junk(path("junk.db"));
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write(QByteArray(4096, 'j'));
-    junk.close();
+    writeFile("junk.db", QByteArray(4096, 'j'));
     struct Case {
         QString path;
         int number;

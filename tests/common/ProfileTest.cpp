@@ -2,26 +2,14 @@
 
 #include "../support/TempDir.h"
 
-#include <QFile>
-
 using namespace ret;
 
 namespace {
 
 class ProfileTest : public test::TempDirTest {
 protected:
-    QString file(const QByteArray& bytes) {
-        const QString p = path("HUB000.INI");
-        QFile f(p);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return p;
-    }
-    QByteArray contents(const QString& p) {
-        QFile f(p);
-        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-        return f.readAll();
-    }
+    QString file(const QByteArray& bytes) { return writeFile("HUB000.INI", bytes); }
+    QByteArray contents() { return readFile("HUB000.INI"); }
 };
 
 } // namespace
@@ -72,24 +60,24 @@ TEST_F(ProfileTest, WritingChangesOnlyTheKeysLine) {
                               "DBName=a.db\r\n\r\n[X]\r\nSystemDB=other\r\n";
     const QString p = file(before);
     ASSERT_TRUE(Profile(p).write("Options", "SystemDB", "/v/HUB000.MDW"));
-    EXPECT_EQ(contents(p), QByteArray("[Options]\r\nSysPath=/v/\r\nSystemDB=/v/HUB000.MDW\r\n"
+    EXPECT_EQ(contents(), QByteArray("[Options]\r\nSysPath=/v/\r\nSystemDB=/v/HUB000.MDW\r\n"
                                       "DBName=a.db\r\n\r\n[X]\r\nSystemDB=other\r\n"));
     // the same value again leaves the same bytes
     ASSERT_TRUE(Profile(p).write("Options", "SystemDB", "/v/HUB000.MDW"));
     EXPECT_EQ(Profile(p).read("Options", "SystemDB"), "/v/HUB000.MDW");
-    EXPECT_EQ(contents(p).count("SystemDB"), 2);
+    EXPECT_EQ(contents().count("SystemDB"), 2);
 }
 
 TEST_F(ProfileTest, WritingAddsAMissingKeyOrSection) {
     const QString p = file("[Options]\nSysPath=/v/\nDBName=a.db\n\n[X]\nk=v\n");
     ASSERT_TRUE(Profile(p).write("Options", "SystemDB", "/v/HUB000.MDW"));
     EXPECT_EQ(
-        contents(p),
+        contents(),
         QByteArray("[Options]\nSysPath=/v/\nDBName=a.db\nSystemDB=/v/HUB000.MDW\n\n[X]\nk=v\n"));
 
     const QString q = file("[X]\r\nk=v");
     ASSERT_TRUE(Profile(q).write("Options", "SystemDB", "s"));
-    EXPECT_EQ(contents(q), QByteArray("[X]\r\nk=v\r\n[Options]\r\nSystemDB=s\r\n"));
+    EXPECT_EQ(contents(), QByteArray("[X]\r\nk=v\r\n[Options]\r\nSystemDB=s\r\n"));
 }
 
 TEST_F(ProfileTest, DefaultLocationFollowsTheEnvironment) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -11,6 +12,20 @@ class TempDirTest : public ::testing::Test {
 protected:
     QTemporaryDir tmp;
     QString path(const QString& name) const { return tmp.filePath(name); }
+
+    // Writes (replaces) a file of the scratch directory; returns its full path.
+    QString writeFile(const QString& name, const QByteArray& bytes) const {
+        const QString p = path(name);
+        QFile f(p);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << p.toStdString();
+        f.write(bytes);
+        return p;
+    }
+    QByteArray readFile(const QString& name) const {
+        QFile f(path(name));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
+        return f.readAll();
+    }
 };
 
 } // namespace ret::test

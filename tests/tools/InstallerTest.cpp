@@ -33,11 +33,7 @@ protected:
     int count(const QString& sql, const QVariantList& params = {}) {
         return open()->scalar(sql, params)->toInt();
     }
-    void writeCatalogue(const QByteArray& bytes) {
-        QFile f(path("velkar/TMP/env947.txt"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
+    void writeCatalogue(const QByteArray& bytes) { writeFile("velkar/TMP/env947.txt", bytes); }
     QStringList texts() const {
         QStringList out;
         for (const auto& m : messages.shown)
@@ -93,10 +89,7 @@ TEST_F(InstallerTest, ExistingRowsAreUpdatedInPlace) {
 }
 
 TEST_F(InstallerTest, WithoutSysPathNothingIsTouched) {
-    QFile f(path("HUB000.INI"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write("[Options]\r\nDBName=HUB000.db\r\n");
-    f.close();
+    writeFile("HUB000.INI", "[Options]\r\nDBName=HUB000.db\r\n");
     EXPECT_EQ(install(), 1);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "Debe instalar primero el Velkar ");

@@ -30,11 +30,7 @@ protected:
     ProgramRun init(const QStringList& extra = {}) {
         return run("hub", QStringList{"init", path("velkar")} + extra);
     }
-    void writeProfile(const QByteArray& bytes) {
-        QFile f(path("HUB000.INI"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
+    void writeProfile(const QByteArray& bytes) { writeFile("HUB000.INI", bytes); }
 };
 
 } // namespace

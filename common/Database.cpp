@@ -210,7 +210,9 @@ std::unique_ptr<Database> Database::connect(const QString& path, bool create,
     db.setDatabaseName(uri);
     db.setConnectOptions(
         QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(options.busyTimeoutMs));
-    // A server engine takes options.user and options.password here.
+    // the embedded engine has no users; a server engine takes them here
+    db.setUserName(options.user);
+    db.setPassword(options.password);
     if (!db.open()) {
         const DbError error = mapError(db.lastError(), path, true);
         db = QSqlDatabase();

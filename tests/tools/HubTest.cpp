@@ -1,0 +1,80 @@
+#include "Environment.h"
+
+#include "Database.h"
+#include "FieldRules.h"
+#include "Lookups.h"
+#include "Parameters.h"
+
+#include "../support/ScriptedMessages.h"
+#include "../support/TempDir.h"
+
+using namespace ret;
+
+namespace {
+
+class HubTest : public test::TempDirTest {
+protected:
+    void SetUp() override {
+        hub::InitOptions o;
+        o.directory = path("velkar");
+        o.profilePath = path("HUB000.INI");
+        o.user = "ANA";
+        QString msg;
+        QTextStream err(&msg);
+        ASSERT_TRUE(hub::prepareEnvironment(o, err)) << msg.toStdString();
+        db = Database::open(path("velkar/HUB000.db"));
+    }
+    std::unique_ptr<Database> db;
+    test::ScriptedMessages messages;
+    FieldRules rules{messages};
+};
+
+} // namespace
+
+TEST_F(HubTest, SampleRowsAreWhatTheModuleReads) {
+    // the user's contributors are valid RUC holders and are offered for a new declaration
+    const SqlText q = SqlContribuyentes(*db, "0947", "ANA");
+    Cursor c = db->query(q.sql, q.params);
+    int offered = 0;
+    while (c.next()) {
+        ++offered;
+        EXPECT_TRUE(rules.IsValidRuc(c.text(1))) << c.text(1).toStdString();
+        EXPECT_TRUE(ValidaDocumento(*db, rules, "6", c.text(1)));
+    }
+    EXPECT_EQ(offered, 3);
+    EXPECT_EQ(TipoUsuario(*db, "ANA"), "1");
+
+    for (int code : {151, 152, 1, 221, 3, 853, 854, 855, 239, 857, 859, 868, 228})
+        EXPECT_FALSE(DescripcionError(*db, code).isEmpty()) << code;
+
+    const auto ruc = LeeParametro(*db, "044", "6");
+    ASSERT_TRUE(ruc.has_value());
+    EXPECT_EQ(ParamField(*ruc, 32, 12), "RUC");
+    EXPECT_EQ(ParamField(*ruc, 46, 2), "11");
+    EXPECT_EQ(ParamField(*ruc, 130, 1), "1");
+    EXPECT_TRUE(LeeParametro(*db, "004", "00").has_value());
+    EXPECT_EQ(ParamField(*LeeParametro(*db, "004", "02"), 38, 12), "BCS");
+    EXPECT_EQ(ParamField(*LeeParametro(*db, "998", "0304020201103"), 3, 4), "0.18");
+}
+
+TEST_F(HubTest, AnExistingEnvironmentIsKeptUnlessForced) {
+    db->execute("INSERT INTO CLAVES VALUES ('OTRO', '1')");
+    db.reset();
+    hub::InitOptions o;
+    o.directory = path("velkar");
+    o.profilePath = path("HUB000.INI");
+    o.user = "ANA";
+    QString msg;
+    QTextStream err(&msg);
+    EXPECT_FALSE(hub::prepareEnvironment(o, err));
+    EXPECT_EQ(Database::open(path("velkar/HUB000.db"))
+                  ->scalar("SELECT count(*) FROM CLAVES WHERE usuario = 'OTRO'")
+                  ->toInt(),
+              1);
+    o.force = true;
+    EXPECT_TRUE(hub::prepareEnvironment(o, err)) << msg.toStdString();
+    EXPECT_EQ(Database::open(path("velkar/HUB000.db"))
+                  ->scalar("SELECT count(*) FROM CLAVES WHERE usuario = 'OTRO'")
+                  ->toInt(),
+              0);
+}

@@ -63,8 +63,9 @@ Configuration ReadConfiguration(Deliverable who, const Profile& profile) {
         QString sys = c.sysPath;
         if (sys.size() >= 2 && isSeparator(sys.back()) && isSeparator(sys.at(sys.size() - 2)))
             sys.chop(1);
-        c.systemDirectory = normalisedPath(sys);
-        c.databasePath = c.systemDirectory.isEmpty() ? QString() : normalisedPath(sys + c.dbName);
+        c.systemDirectory = withTrailingSeparator(normalisedPath(sys));
+        c.databasePath =
+            c.systemDirectory.isEmpty() ? QString() : joinPath(c.systemDirectory, c.dbName);
         c.workgroupFile = joinPath(c.systemDirectory, QStringLiteral("HUB000.MDW"));
         c.temporaryDirectory =
             withTrailingSeparator(resolveEntry(c.systemDirectory, QStringLiteral("tmp")));
@@ -72,9 +73,10 @@ Configuration ReadConfiguration(Deliverable who, const Profile& profile) {
     }
 
     c.dbPath = trimmed("DBPath");
-    c.systemDirectory = normalisedPath(c.sysPath);
-    c.databasePath = normalisedPath(c.dbPath + c.dbName);
-    c.workgroupFile = normalisedPath(c.sysPath + QStringLiteral("HUB000.MDW"));
+    c.systemDirectory = withTrailingSeparator(normalisedPath(c.sysPath));
+    // a directory written without its final separator still leads to the file
+    c.databasePath = c.dbPath.isEmpty() ? normalisedPath(c.dbName) : joinPath(c.dbPath, c.dbName);
+    c.workgroupFile = joinPath(c.systemDirectory, QStringLiteral("HUB000.MDW"));
     c.reportDirectory = resolveEntry(c.systemDirectory, QStringLiteral("RPT"));
 
     if (isSendTool(who)) {

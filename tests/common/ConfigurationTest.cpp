@@ -75,6 +75,8 @@ TEST_F(ConfigurationTest, BackslashPathsAndDirectoryNamesInAnyCase) {
     const Profile p = profile("SysPath=" + sys + "\\\r\nDBPath=" + sys + "\\\r\nDBName=d.db\r\n");
     const Configuration tool = ReadConfiguration(Deliverable::SendCheck, p);
     EXPECT_EQ(tool.databasePath, sys + "/d.db");
+    const Profile bare = profile("SysPath=" + sys + "\r\nDBPath=" + sys + "\r\nDBName=d.db\r\n");
+    EXPECT_EQ(ReadConfiguration(Deliverable::MainProgram, bare).databasePath, sys + "/d.db");
     EXPECT_EQ(tool.reportDirectory, sys + "/rpt/");
     EXPECT_EQ(tool.temporaryDirectory, sys + "/Tmp/");
     // the exact name wins when both exist

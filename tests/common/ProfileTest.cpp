@@ -61,7 +61,7 @@ TEST_F(ProfileTest, WritingChangesOnlyTheKeysLine) {
     const QString p = file(before);
     ASSERT_TRUE(Profile(p).write("Options", "SystemDB", "/v/HUB000.MDW"));
     EXPECT_EQ(contents(), QByteArray("[Options]\r\nSysPath=/v/\r\nSystemDB=/v/HUB000.MDW\r\n"
-                                      "DBName=a.db\r\n\r\n[X]\r\nSystemDB=other\r\n"));
+                                     "DBName=a.db\r\n\r\n[X]\r\nSystemDB=other\r\n"));
     // the same value again leaves the same bytes
     ASSERT_TRUE(Profile(p).write("Options", "SystemDB", "/v/HUB000.MDW"));
     EXPECT_EQ(Profile(p).read("Options", "SystemDB"), "/v/HUB000.MDW");

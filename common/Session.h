@@ -1,0 +1,76 @@
+#pragma once
+
+#include "Configuration.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace ret {
+
+class Database;
+class FieldRules;
+class MessageSink;
+class WindowOpener;
+
+// The four texts of the main window's status bar.
+struct StatusTexts {
+    QString ruc;    // property 5
+    QString name;   // property 4
+    QString form;   // property 2
+    QString period; // property 3
+};
+
+// The current row of the declaration list that opened the declaration window: its RUC, name
+// and period as month and year without separator (mmyyyy).
+struct ListRow {
+    QString ruc;
+    QString name;
+    QString period;
+};
+
+// The process-wide values of the main program: what a window sets before it opens the next one
+// and what the opened window reads. One instance per process, created at start-up.
+struct Session {
+    const QString formulario = QStringLiteral("0947");
+
+    // 0 new, 1 modify (sent: register the order number), 2 printing, 3 delete
+    int OperationMode = 0;
+    bool SentMode = false;
+
+    Configuration config;
+    Database* db = nullptr;
+    MessageSink* messages = nullptr;
+    FieldRules* rules = nullptr;
+    WindowOpener* windows = nullptr;
+
+    ListRow listRow; // set by the lists before they open the declaration window
+    QString SelectedOrderNumber;
+    QString SelectedControlNumber;
+    QString SelectedCorrel;
+    QString RetentionRate = QStringLiteral("0");
+    QString CurrentRuc;
+    QString CurrentPeriod;
+    QString DetailMode;
+    QString RetentionKind;
+    QString VoucherMode;
+    QString PaymentVoucherMode;
+    QString QueryKind; // "B": the banks query
+
+    StatusTexts status;
+    std::function<void()> statusChanged; // the main window shows the new texts
+
+    void setStatus(const StatusTexts& texts) {
+        status = texts;
+        if (statusChanged)
+            statusChanged();
+    }
+    void setStatusRuc(const QString& ruc) {
+        StatusTexts t = status;
+        t.ruc = ruc;
+        setStatus(t);
+    }
+};
+
+} // namespace ret

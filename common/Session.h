@@ -30,6 +30,15 @@ struct ListRow {
     QString period;
 };
 
+// The subject chosen in the declaration's subject list, for the subject window.
+struct SubjectSelection {
+    QString ruc;
+    QString razon;
+    QString apellidoP;
+    QString apellidoM;
+    QString nombres;
+};
+
 // The process-wide values of the main program: what a window sets before it opens the next one
 // and what the opened window reads. One instance per process, created at start-up.
 struct Session {
@@ -46,6 +55,7 @@ struct Session {
     WindowOpener* windows = nullptr;
 
     ListRow listRow; // set by the lists before they open the declaration window
+    SubjectSelection selectedSubject; // set by the declaration window before the subject window
     QString SelectedOrderNumber;
     QString SelectedControlNumber;
     QString SelectedCorrel;

@@ -1,0 +1,21 @@
+#include "DeclarationWindows.h"
+
+#include "Frm947Dialog.h"
+#include "FrmConsistDialog.h"
+#include "Session.h"
+#include "WidgetWindows.h"
+
+namespace ret {
+
+void registerDeclarationWindows(WidgetWindows& windows, Session& session) {
+    Session* s = &session;
+    windows.registerWindow(Window::Frm947, [s](QWidget* parent) -> std::unique_ptr<QDialog> {
+        return std::make_unique<Frm947Dialog>(*s, parent);
+    });
+    windows.registerWindow(Window::FrmConsist, [s](QWidget* parent) -> std::unique_ptr<QDialog> {
+        return std::make_unique<FrmConsistDialog>(
+            joinPath(s->config.systemDirectory, QStringLiteral("Mens.txt")), parent);
+    });
+}
+
+} // namespace ret

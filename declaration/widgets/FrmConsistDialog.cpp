@@ -1,0 +1,46 @@
+#include "FrmConsistDialog.h"
+
+#include "Cp1252.h"
+
+#include <QFile>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace ret {
+
+FrmConsistDialog::FrmConsistDialog(const QString& file, QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Inconsistencias detectadas"));
+    auto* text = new QPlainTextEdit(this);
+    text->setReadOnly(true);
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::Monospace);
+    text->setFont(font);
+    QFile f(file);
+    if (f.open(QIODevice::ReadOnly))
+        text->setPlainText(cp1252::decode(f.readAll()));
+    else
+        text->setPlainText(QStringLiteral("No se puede leer ") + file);
+
+    auto* accept = new QPushButton(QStringLiteral("&Aceptar"), this);
+    auto* print = new QPushButton(QStringLiteral("&Imprimir"), this);
+    print->setEnabled(false);
+    connect(accept, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(accept);
+    buttons->addWidget(print);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(
+        QStringLiteral("En su declaración se han detectado las siguientes inconsistencias :"),
+        this));
+    layout->addWidget(text);
+    layout->addLayout(buttons);
+    resize(560, 300);
+}
+
+} // namespace ret

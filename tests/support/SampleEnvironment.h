@@ -1,0 +1,55 @@
+#pragma once
+
+#include "Database.h"
+#include "Environment.h"
+#include "FieldRules.h"
+#include "Installer.h"
+#include "Session.h"
+
+#include "FakeWindows.h"
+#include "ScriptedMessages.h"
+#include "TempDir.h"
+
+namespace ret::test {
+
+// A ready integrator environment (sample rows, module tables) in a scratch directory, with a
+// session of the main program on it: scripted messages and recorded windows.
+class SampleEnvironmentTest : public TempDirTest {
+protected:
+    void SetUp() override {
+        hub::InitOptions o;
+        o.directory = path("velkar");
+        o.profilePath = path("HUB000.INI");
+        o.user = "CONTADOR";
+        QString msg;
+        QTextStream err(&msg);
+        ASSERT_TRUE(hub::prepareEnvironment(o, err)) << msg.toStdString();
+        const Profile profile(path("HUB000.INI"));
+        ASSERT_EQ(setup::Installer(profile, messages).run(), 0);
+        messages.shown.clear();
+        session.config = ReadConfiguration(Deliverable::MainProgram, profile);
+        db = Database::open(session.config.databasePath);
+        session.db = db.get();
+        session.messages = &messages;
+        session.rules = &rules;
+        session.windows = &windows;
+    }
+
+    QStringList texts() const {
+        QStringList out;
+        for (const auto& m : messages.shown)
+            out << m.text;
+        return out;
+    }
+    int count(const QString& sql, const QVariantList& params = {}) {
+        return db->scalar(sql, params)->toInt();
+    }
+
+    ScriptedMessages messages;
+    FakeWindows windows;
+    FieldRules rules{messages};
+    Session session;
+    std::unique_ptr<Database> db;
+};
+
+} // namespace ret::test

@@ -108,6 +108,7 @@ QWidget* Frm947Dialog::buildIdentification() {
     txtRazon_ = readOnlyField(basics);
     txtRazon_->setMaxLength(40);
     mkePeriodo_ = new QLineEdit(basics);
+    mkePeriodo_->setObjectName(QStringLiteral("MkePeriodo"));
     mkePeriodo_->setInputMask(QStringLiteral("99/9999;_"));
     lblControl_ = new QLabel(QStringLiteral("Nro. Control :"), basics);
     txtControl_ = readOnlyField(basics);
@@ -256,6 +257,7 @@ QWidget* Frm947Dialog::buildDebt() {
     int row = 1;
     for (const auto& [code, caption] : kBoxCaptions) {
         auto* edit = new QLineEdit(page);
+        edit->setObjectName(QStringLiteral("TxtValor") + QLatin1String(code));
         edit->setAlignment(Qt::AlignRight);
         edit->setContextMenuPolicy(Qt::PreventContextMenu);
         const int number = QString::fromLatin1(code).toInt();

@@ -1,9 +1,13 @@
 // The installer and the integrator stand-in run as real programs, headless.
 #include "../support/TempDir.h"
+#include "Declarations.h"
+
+#include <QDate>
 
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 namespace {
@@ -93,4 +97,32 @@ TEST_F(ProgramsTest, InstallerWaitsOutAnotherProcessesLockThenSucceedsOnceFree) 
     const ProgramRun freed = run("retsetup", {});
     EXPECT_EQ(freed.code, 0);
     EXPECT_EQ(freed.err, QString());
+}
+
+TEST_F(ProgramsTest, HubSendsARegisteredDeclarationUnderItsNextCorrel) {
+    ASSERT_EQ(init().code, 0);
+    ret::test::insertDeclaration(*ret::Database::open(path("velkar/HUB000.db")), "20100070970",
+                                 "202403");
+    const QDate before = QDate::currentDate();
+    for (const char* correl : {"001", "002"}) {
+        const ProgramRun r = run("hub", {"send", "20100070970", "202403"});
+        EXPECT_EQ(r.code, 0) << r.err.toStdString();
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^Enviada 20100070970 202403 correl ") +
+                                       correl + " control [1-9][0-9]{7}\n$")
+                        .match(r.out)
+                        .hasMatch())
+            << r.out.toStdString();
+        EXPECT_EQ(r.err, QString());
+    }
+    auto db = ret::Database::open(path("velkar/HUB000.db"));
+    ret::Cursor c = db->query("SELECT fec_env FROM HCAB WHERE correl = '002'");
+    ASSERT_TRUE(c.next());
+    EXPECT_TRUE(c.date("fec_env") == before || c.date("fec_env") == QDate::currentDate());
+
+    const ProgramRun missing = run("hub", {"send", "20100070970", "202402"});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_EQ(missing.out, QString());
+    EXPECT_TRUE(missing.err.contains("202402")) << missing.err.toStdString();
+    EXPECT_EQ(run("hub", {"send", "20100070970", "202403", "--hidden"}).code, 2);
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM HCAB")->toInt(), 2);
 }

@@ -1,45 +1,111 @@
 #include "Environment.h"
+#include "IntegratorWindow.h"
+#include "MessageBoxes.h"
 #include "Profile.h"
+#include "Sending.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QDir>
+
+#include <memory>
 
 namespace {
 
 int usage(QTextStream& err) {
     err << "usage: hub init DIR [--force] [--ini PATH] [--user NAME]\n"
            "  Creates a ready integrator environment in DIR and writes its HUB000.INI\n"
-           "  (by default at $HUB000_INI, else ~/.config/velkar/HUB000.INI).\n";
+           "  (by default at $HUB000_INI, else ~/.config/velkar/HUB000.INI).\n"
+           "       hub run [--title T] [--hidden]\n"
+           "  Shows the integrator's main window (title \"Velkar\"), which starts retdecl;\n"
+           "  --hidden keeps it hidden, so the module does not see it.\n"
+           "       hub send RUC PERIOD [--ini PATH]\n"
+           "  Copies the registered 0947 declaration into the history tables under its next\n"
+           "  correl, as the integrator's sending does.\n";
     return 2;
+}
+
+struct Command {
+    const char* name;
+    int arguments; // after the command's name
+    QStringList options;
+};
+
+const Command kCommands[] = {
+    {"init", 1, {"force", "ini", "user"}},
+    {"run", 0, {"title", "hidden"}},
+    {"send", 2, {"ini"}},
+};
+
+int runWindow(const QCommandLineParser& parser) {
+    std::unique_ptr<ret::MessageSink> messages;
+    if (ret::headlessRequested())
+        messages = std::make_unique<ret::HeadlessMessages>();
+    else
+        messages = std::make_unique<ret::MessageBoxes>();
+    const QString title = parser.isSet(QStringLiteral("title"))
+                              ? parser.value(QStringLiteral("title"))
+                              : QStringLiteral("Velkar");
+    ret::hub::IntegratorWindow window(
+        title, QCoreApplication::applicationDirPath() + QStringLiteral("/retdecl"), *messages);
+    if (!parser.isSet(QStringLiteral("hidden")))
+        window.show();
+    return QCoreApplication::exec();
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // only the window needs a display
+    const bool windowed = argc > 1 && qstrcmp(argv[1], "run") == 0;
+    std::unique_ptr<QCoreApplication> app;
+    if (windowed)
+        app = std::make_unique<QApplication>(argc, argv);
+    else
+        app = std::make_unique<QCoreApplication>(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
 
     QCommandLineParser parser;
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("init"));
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("init, run or send"));
     parser.addOption({QStringLiteral("force"), QStringLiteral("Replace an existing environment.")});
     parser.addOption(
         {QStringLiteral("ini"), QStringLiteral("Profile file."), QStringLiteral("path")});
     parser.addOption(
         {QStringLiteral("user"), QStringLiteral("Integrator user."), QStringLiteral("name")});
-    if (!parser.parse(app.arguments())) {
+    parser.addOption(
+        {QStringLiteral("title"), QStringLiteral("Window title."), QStringLiteral("text")});
+    parser.addOption({QStringLiteral("hidden"), QStringLiteral("Never show the window.")});
+    if (!parser.parse(app->arguments())) {
         err << parser.errorText() << '\n';
         return usage(err);
     }
     const QStringList args = parser.positionalArguments();
-    if (args.size() != 2 || args[0] != QLatin1String("init"))
+    const Command* command = nullptr;
+    for (const Command& c : kCommands) {
+        if (!args.isEmpty() && args[0] == QLatin1String(c.name))
+            command = &c;
+    }
+    if (command == nullptr || args.size() != command->arguments + 1)
         return usage(err);
+    for (const QString& o : parser.optionNames()) {
+        if (!command->options.contains(o)) {
+            err << "hub " << command->name << ": --" << o << " does not apply\n";
+            return usage(err);
+        }
+    }
+    const QString profilePath = parser.isSet(QStringLiteral("ini"))
+                                    ? parser.value(QStringLiteral("ini"))
+                                    : ret::Profile::defaultLocation();
+
+    if (args[0] == QLatin1String("run"))
+        return runWindow(parser);
+    if (args[0] == QLatin1String("send"))
+        return ret::hub::sendCommand(profilePath, args[1], args[2], out, err);
 
     ret::hub::InitOptions o;
     o.directory = args[1];
-    o.profilePath = parser.isSet(QStringLiteral("ini")) ? parser.value(QStringLiteral("ini"))
-                                                        : ret::Profile::defaultLocation();
+    o.profilePath = profilePath;
     o.user = parser.isSet(QStringLiteral("user")) ? parser.value(QStringLiteral("user"))
                                                   : QStringLiteral("CONTADOR");
     o.force = parser.isSet(QStringLiteral("force"));

@@ -1,0 +1,79 @@
+// The declaration window's widgets, offscreen: focus moves, box formats, refused keys.
+#include "Frm947Dialog.h"
+
+#include "../support/SampleEnvironment.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTest>
+
+using namespace ret;
+
+namespace {
+
+class Frm947DialogTest : public test::SampleEnvironmentTest {
+protected:
+    void SetUp() override {
+        test::SampleEnvironmentTest::SetUp();
+        session.OperationMode = 0;
+        dialog = std::make_unique<Frm947Dialog>(session, nullptr);
+        dialog->show();
+        QApplication::setActiveWindow(dialog.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+        dialog->model().chooseContributor(0);
+        dialog->model().chooseModality(0);
+        dialog->model().setPeriodText("07/2010");
+    }
+    QLineEdit* box(int code) {
+        return dialog->findChild<QLineEdit*>(QString("TxtValor%1").arg(code));
+    }
+    QLineEdit* period() { return dialog->findChild<QLineEdit*>("MkePeriodo"); }
+    void focus(QWidget* w) {
+        w->setFocus();
+        QApplication::processEvents();
+        ASSERT_TRUE(w->hasFocus());
+    }
+    std::unique_ptr<Frm947Dialog> dialog;
+};
+
+} // namespace
+
+TEST_F(Frm947DialogTest, BoxesShowPlainDigitsWhileTypedAndTheirPatternAfterwards) {
+    dialog->findChild<QTabWidget*>()->setCurrentIndex(Frm947::TabDeuda);
+    ASSERT_EQ(dialog->model().tab(), Frm947::TabDeuda);
+    QLineEdit* b402 = box(402);
+    ASSERT_NE(b402, nullptr);
+    focus(b402);
+    QTest::keyClicks(b402, "12a-. 34");
+    EXPECT_EQ(b402->text(), "1234"); // letters, signs, points and blanks never reach the box
+    focus(box(404));
+    EXPECT_EQ(b402->text(), "(1,234)");
+    QTest::keyClicks(box(404), "1234567");
+    QTest::keyClick(box(404), Qt::Key_Return); // Enter moves on like Tab
+    EXPECT_FALSE(box(404)->hasFocus());
+    EXPECT_EQ(box(404)->text(), "1,234,567");
+    focus(b402);
+    EXPECT_EQ(b402->text(), "1234");
+    EXPECT_EQ(b402->maxLength(), 12);
+    EXPECT_TRUE(dialog->model().changed());
+}
+
+TEST_F(Frm947DialogTest, ThePeriodTakesDigitsOnlyAndEnterMovesOn) {
+    auto fresh = std::make_unique<Frm947Dialog>(session, nullptr);
+    fresh->show();
+    QApplication::setActiveWindow(fresh.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(fresh.get()));
+    fresh->model().chooseContributor(1);
+    QLineEdit* p = fresh->findChild<QLineEdit*>("MkePeriodo");
+    ASSERT_NE(p, nullptr);
+    p->setFocus();
+    p->setCursorPosition(0);
+    QApplication::processEvents();
+    QTest::keyClicks(p, "0x8/2y011");
+    EXPECT_EQ(p->displayText(), "08/2011");
+    EXPECT_EQ(fresh->model().periodText(), "08/2011");
+    QTest::keyClick(p, Qt::Key_Return);
+    EXPECT_FALSE(p->hasFocus());
+}

@@ -1,0 +1,96 @@
+#include "IntegratorWindow.h"
+
+#include "IntegratorPresence.h"
+#include "Messages.h"
+
+#include <QFileInfo>
+#include <QHideEvent>
+#include <QLabel>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace ret::hub {
+
+IntegratorWindow::IntegratorWindow(const QString& title, QString declarations,
+                                   MessageSink& messages, QWidget* parent)
+    : QMainWindow(parent), declarations_(std::move(declarations)), messages_(messages),
+      server_(new QLocalServer(this)) {
+    setWindowTitle(title);
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(new QLabel(QStringLiteral("Integrador Velkar - entorno de prueba"), central));
+    auto* button =
+        new QPushButton(QString::fromUtf8("Declaraciones de Agentes de Retención (0947)"), central);
+    layout->addWidget(button);
+    layout->addStretch();
+    setCentralWidget(central);
+    connect(button, &QPushButton::clicked, this, &IntegratorWindow::startDeclarations);
+
+    // only the owner may look: the name is per user
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    // the presence is the listening itself; nothing is said on a connection
+    connect(server_, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* s = server_->nextPendingConnection()) {
+            s->abort();
+            s->deleteLater();
+        }
+    });
+}
+
+bool IntegratorWindow::publishing() const {
+    return server_->isListening();
+}
+
+void IntegratorWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    publish();
+}
+
+void IntegratorWindow::hideEvent(QHideEvent* event) {
+    QMainWindow::hideEvent(event);
+    // a minimized window still counts as shown (it gets a spontaneous hide but stays visible)
+    if (!isVisible())
+        withdraw();
+}
+
+void IntegratorWindow::publish() {
+    if (server_->isListening())
+        return;
+    const QString name = presenceName(windowTitle());
+    // a socket left by an integrator that was killed would keep the name taken
+    QLocalServer::removeServer(name);
+    if (!server_->listen(name)) {
+        messages_.inform(MsgIcon::Exclamation,
+                         QString::fromUtf8("No se pudo anunciar la ventana del integrador: ") +
+                             server_->errorString(),
+                         windowTitle());
+    }
+}
+
+void IntegratorWindow::withdraw() {
+    server_->close();
+}
+
+void IntegratorWindow::startDeclarations() {
+    const QFileInfo program(declarations_);
+    if (!program.isFile()) {
+        messages_.inform(MsgIcon::Exclamation,
+                         QString::fromUtf8("El programa de declaraciones no está instalado:\n") +
+                             declarations_,
+                         windowTitle());
+        return;
+    }
+    // detached, with this environment (HUB000_INI included): it outlives the integrator's click
+    if (!QProcess::startDetached(declarations_, {})) {
+        messages_.inform(MsgIcon::Critical,
+                         QString::fromUtf8("No se pudo iniciar el programa de declaraciones:\n") +
+                             declarations_,
+                         windowTitle());
+    }
+}
+
+} // namespace ret::hub

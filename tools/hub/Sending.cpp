@@ -1,0 +1,150 @@
+#include "Sending.h"
+
+#include "Configuration.h"
+#include "Database.h"
+#include "RowCheck.h"
+#include "Schema.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+
+#include <map>
+
+namespace ret::hub {
+namespace {
+
+constexpr int kRucDocument = 6;
+
+// The working tables of a declaration and the history table each is copied into.
+const std::pair<const char*, const char*> kCopies[] = {
+    {"CAB", "HCAB"},
+    {"DET", "HDET"},
+    {"F947RPCAB", "HF947RPCAB"},
+    {"F947RPDET", "HF947RPDET"},
+    {"F947RPDETDET", "HF947RPDETDET"},
+};
+
+const QString kWhereDeclaration =
+    QStringLiteral(" WHERE tip_doc_d = ? AND doc_id_d = ? AND periodo = ? AND formulario = ?");
+
+QString nextCorrel(Database& db, const QVariantList& key) {
+    int last = 0;
+    Cursor c = db.query(QStringLiteral("SELECT correl FROM HCAB") + kWhereDeclaration, key);
+    while (c.next())
+        last = std::max(last, c.text(0).trimmed().toInt());
+    return QStringLiteral("%1").arg(last + 1, 3, 10, QLatin1Char('0'));
+}
+
+// Different for every sending: the time and the declaration with its correl go into it, and a
+// value the declaration already carries is never given again.
+QString newControl(Database& db, const QVariantList& key, const QString& correl) {
+    QStringList used;
+    Cursor c = db.query(QStringLiteral("SELECT control FROM HCAB") + kWhereDeclaration, key);
+    while (c.next())
+        used << c.text(0);
+    const QByteArray seed = QStringLiteral("%1|%2|%3|%4")
+                                .arg(key[1].toString(), key[2].toString(), correl)
+                                .arg(QDateTime::currentMSecsSinceEpoch())
+                                .toUtf8();
+    for (quint32 round = 0;; ++round) {
+        const QByteArray digest =
+            QCryptographicHash::hash(seed + QByteArray::number(round), QCryptographicHash::Sha256);
+        quint64 n = 0;
+        for (int i = 0; i < 8; ++i)
+            n = (n << 8) | quint8(digest[i]);
+        const QString control = QString::number(10'000'000 + n % 90'000'000);
+        if (!used.contains(control))
+            return control;
+    }
+}
+
+// Copies the declaration's rows of `source` into `target`: same values by column name, the
+// given values in place of theirs, and the check value recomputed for the new row.
+void copyRows(Database& db, const TableDef& source, const TableDef& target, const QVariantList& key,
+              const std::map<QString, QVariant>& replaced) {
+    QStringList marks;
+    for (size_t i = 0; i < target.columns.size(); ++i)
+        marks << QStringLiteral("?");
+    Statement insert = db.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                      .arg(target.name, target.columnNames().join(QLatin1Char(',')),
+                                           marks.join(QLatin1Char(','))));
+    Cursor c = db.query(QStringLiteral("SELECT * FROM ") + source.name + kWhereDeclaration, key);
+    while (c.next()) {
+        const QVariantList from = typedRow(source, c.record());
+        QVariantList row;
+        for (const ColumnDef& col : target.columns) {
+            const auto given = replaced.find(col.name.toLower());
+            const int at = source.indexOf(col.name);
+            row << (given != replaced.end() ? given->second : at >= 0 ? from[at] : QVariant());
+        }
+        row.back() = CalculaCNumero(row, target.checkKeyLength);
+        insert.execute(row);
+    }
+}
+
+} // namespace
+
+SendResult sendDeclaration(Database& db, const QString& ruc, const QString& period,
+                           const QDate& today) {
+    const QVariantList key{kRucDocument, ruc, period, kForm};
+    SendResult result;
+    try {
+        // the correl is taken and used under the same write lock, so two sendings never share one
+        Transaction tx(db);
+        if (!db.scalar(QStringLiteral("SELECT count(*) FROM CAB") + kWhereDeclaration, key)
+                 ->toInt()) {
+            result.error =
+                QStringLiteral("no declaration %1 of RUC %2 for period %3").arg(kForm, ruc, period);
+            return result;
+        }
+        result.correl = nextCorrel(db, key);
+        result.control = newControl(db, key, result.correl);
+
+        const std::map<QString, QVariant> sent{{QStringLiteral("correl"), result.correl}};
+        const std::map<QString, QVariant> header{{QStringLiteral("correl"), result.correl},
+                                                 {QStringLiteral("estado"), 1},
+                                                 {QStringLiteral("norden"), QStringLiteral("0")},
+                                                 {QStringLiteral("fec_env"), today},
+                                                 {QStringLiteral("control"), result.control}};
+        for (const auto& [from, to] : kCopies) {
+            const TableDef& target = tableDef(QLatin1String(to));
+            copyRows(db, tableDef(QLatin1String(from)), target, key,
+                     target.name == QLatin1String("HCAB") ? header : sent);
+        }
+        tx.commit();
+        result.ok = true;
+    } catch (const DbError& e) {
+        result = SendResult();
+        result.error =
+            e.description() + QStringLiteral(" (") + QString::number(e.number()) + QLatin1Char(')');
+    }
+    return result;
+}
+
+int sendCommand(const QString& profilePath, const QString& ruc, const QString& period,
+                QTextStream& out, QTextStream& err) {
+    const Profile profile(profilePath);
+    const Configuration config = ReadConfiguration(Deliverable::SendCheck, profile);
+    if (config.databasePath.isEmpty()) {
+        err << "hub: " << profilePath << " names no database (DBName)\n";
+        return 1;
+    }
+    EnterSystemDirectory(config);
+    std::unique_ptr<Database> db;
+    try {
+        db = Database::open(config.databasePath);
+    } catch (const DbError& e) {
+        err << "hub: database " << config.databasePath << ": " << e.description() << '\n';
+        return 1;
+    }
+    const SendResult r = sendDeclaration(*db, ruc, period, QDate::currentDate());
+    if (!r.ok) {
+        err << "hub: " << r.error << '\n';
+        return 1;
+    }
+    out << "Enviada " << ruc << ' ' << period << " correl " << r.correl << " control " << r.control
+        << '\n';
+    return 0;
+}
+
+} // namespace ret::hub

@@ -14,5 +14,11 @@ if [ -f "$sample/HUB000.db" ] && [ -f "$profile" ]; then
 else
     ./build/bin/hub init "$sample" --ini "$profile"
 fi
-echo "The windowed program is not built yet; the environment is ready for it and for retsetup:"
-echo "  HUB000_INI=$profile ./build/bin/retsetup"
+export HUB000_INI="$profile"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display to show the windows on: run this from a desktop session"
+    echo "(or under a virtual one: xvfb-run -a bash scripts/start.sh)."
+    exit 1
+fi
+# the integrator's window, with the module started from it
+exec ./build/bin/hub run --launch

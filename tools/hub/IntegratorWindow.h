@@ -20,13 +20,14 @@ public:
                      QWidget* parent = nullptr);
 
     bool publishing() const;
+    // What the window's button does: starts the module's windowed program.
+    void startDeclarations();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
-    void startDeclarations();
     void publish();
     void withdraw();
 

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QTimer>
 
 #include <memory>
 
@@ -16,9 +17,10 @@ int usage(QTextStream& err) {
     err << "usage: hub init DIR [--force] [--ini PATH] [--user NAME]\n"
            "  Creates a ready integrator environment in DIR and writes its HUB000.INI\n"
            "  (by default at $HUB000_INI, else ~/.config/velkar/HUB000.INI).\n"
-           "       hub run [--title T] [--hidden]\n"
+           "       hub run [--title T] [--hidden] [--launch]\n"
            "  Shows the integrator's main window (title \"Velkar\"), which starts retdecl;\n"
-           "  --hidden keeps it hidden, so the module does not see it.\n"
+           "  --hidden keeps it hidden, so the module does not see it; --launch starts\n"
+           "  retdecl from it at once.\n"
            "       hub send RUC PERIOD [--ini PATH]\n"
            "  Copies the registered 0947 declaration into the history tables under its next\n"
            "  correl, as the integrator's sending does.\n";
@@ -33,7 +35,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"init", 1, {"force", "ini", "user"}},
-    {"run", 0, {"title", "hidden"}},
+    {"run", 0, {"title", "hidden", "launch"}},
     {"send", 2, {"ini"}},
 };
 
@@ -50,6 +52,8 @@ int runWindow(const QCommandLineParser& parser) {
         title, QCoreApplication::applicationDirPath() + QStringLiteral("/retdecl"), *messages);
     if (!parser.isSet(QStringLiteral("hidden")))
         window.show();
+    if (parser.isSet(QStringLiteral("launch")))
+        QTimer::singleShot(0, &window, [&window] { window.startDeclarations(); });
     return QCoreApplication::exec();
 }
 
@@ -76,6 +80,7 @@ int main(int argc, char** argv) {
     parser.addOption(
         {QStringLiteral("title"), QStringLiteral("Window title."), QStringLiteral("text")});
     parser.addOption({QStringLiteral("hidden"), QStringLiteral("Never show the window.")});
+    parser.addOption({QStringLiteral("launch"), QStringLiteral("Start retdecl at once.")});
     if (!parser.parse(app->arguments())) {
         err << parser.errorText() << '\n';
         return usage(err);

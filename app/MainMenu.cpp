@@ -1,0 +1,129 @@
+#include "MainMenu.h"
+
+#include "BanksQuery.h"
+#include "MainProgram.h"
+#include "Messages.h"
+#include "Windows.h"
+
+#include <QFileInfo>
+
+namespace ret {
+
+MainMenu::MainMenu(MainProgram& program, MainMenuHooks hooks)
+    : program_(program), hooks_(std::move(hooks)) {}
+
+void MainMenu::nueva() {
+    open(0, false, Window::Frm947);
+}
+
+void MainMenu::modificar() {
+    open(1, false, Window::FrmContAbrir);
+}
+
+void MainMenu::eliminar() {
+    open(3, false, Window::FrmContAbrir);
+}
+
+void MainMenu::imprimir() {
+    print(false);
+}
+
+void MainMenu::salir() {
+    program_.closeDatabase();
+    hooks_.endProgram();
+}
+
+void MainMenu::registrarNumeroOrden() {
+    open(1, true, Window::FrmContAbrirE);
+}
+
+void MainMenu::eliminarEnviada() {
+    open(3, true, Window::FrmContAbrirE);
+}
+
+void MainMenu::imprimirEnviada() {
+    print(true);
+}
+
+void MainMenu::bancos() {
+    Session& s = program_.session();
+    s.QueryKind = kBanksQueryKind;
+    s.windows->open(Window::FrmConsultas);
+}
+
+void MainMenu::MostrarHelp() {
+    const QString& help = program_.session().config.helpFile;
+    if (help.isEmpty() || !QFileInfo(help).isFile()) {
+        tellHelpMissing(QStringLiteral("No se encuentra el archivo de ayuda %1.").arg(help));
+        return;
+    }
+    if (!hooks_.showHelpContents(help))
+        tellHelpMissing(QStringLiteral("No se puede mostrar el archivo de ayuda %1.").arg(help));
+}
+
+void MainMenu::acercaDe() {
+    program_.session().windows->open(Window::frmAcercade);
+}
+
+void MainMenu::toolbarButton(int index) {
+    switch (index) {
+    case 1:
+        nueva();
+        break;
+    case 2:
+        modificar();
+        break;
+    case 3:
+        eliminar();
+        break;
+    case 4:
+        imprimir();
+        break;
+    case 5:
+        salirToolbar();
+        break;
+    case 7:
+        registrarNumeroOrden();
+        break;
+    case 10:
+        MostrarHelp();
+        break;
+    default:
+        break; // 6, 8 and 9 are separators
+    }
+}
+
+void MainMenu::clientAreaMouseMove() {
+    Session& s = program_.session();
+    if (s.status.name.isEmpty())
+        return;
+    StatusTexts t = s.status;
+    t.name.clear();
+    s.setStatus(t);
+}
+
+void MainMenu::open(int operationMode, bool sentMode, Window window) {
+    Session& s = program_.session();
+    s.OperationMode = operationMode;
+    s.SentMode = sentMode;
+    s.windows->open(window);
+}
+
+void MainMenu::print(bool sentMode) {
+    // the print selection sets its own operation mode
+    Session& s = program_.session();
+    s.SentMode = sentMode;
+    s.windows->open(Window::frmImprimir);
+}
+
+void MainMenu::salirToolbar() {
+    program_.closeDatabase();
+    program_.releaseFieldRules();
+    hooks_.endProgram();
+}
+
+void MainMenu::tellHelpMissing(const QString& text) {
+    program_.session().messages->inform(MsgIcon::Exclamation, text, kMainCaption);
+}
+
+} // namespace ret

@@ -1,0 +1,57 @@
+#include "AppWindows.h"
+#include "DeclarationWindows.h"
+#include "IntegratorPresence.h"
+#include "MDIFrm.h"
+#include "MainProgram.h"
+#include "MessageBoxes.h"
+#include "SingleInstance.h"
+#include "WidgetWindows.h"
+
+#include <QApplication>
+
+#include <memory>
+
+namespace {
+
+bool displayAvailable() {
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+           !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+std::unique_ptr<ret::MessageSink> messageSink() {
+    if (ret::headlessRequested())
+        return std::make_unique<ret::HeadlessMessages>();
+    return std::make_unique<ret::MessageBoxes>();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // the program always has windows; without a display they are drawn nowhere and every
+    // message goes to standard error
+    if (!displayAvailable())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const std::unique_ptr<ret::MessageSink> messages = messageSink();
+
+    ret::MainProgram program(*messages);
+    ret::SingleInstance instance(QStringLiteral("retdecl"));
+    if (!program.passStartChecks([] { return ret::CorreApp(ret::kIntegratorTitle); },
+                                 [&instance] { return instance.acquire(); }))
+        return 1;
+
+    ret::Session& session = program.session();
+    ret::WidgetWindows windows(*messages);
+    session.windows = &windows;
+    ret::MDIFrm main(program);
+    windows.setMainWindow(&main);
+    ret::registerAppWindows(windows, session);
+    ret::registerDeclarationWindows(windows, session);
+
+    if (!main.load(ret::Profile(ret::Profile::defaultLocation())))
+        return 1;
+    const int code = app.exec();
+    session.windows = nullptr;
+    return code;
+}

@@ -1,0 +1,51 @@
+#include "FrmConsultas.h"
+
+#include "FormHelpers.h"
+#include "WaitCursor.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace ret {
+
+FrmConsultas::FrmConsultas(Session& session, const QWidget* main, QWidget* parent)
+    : QDialog(parent), query_(session), model_(query_) {
+    const QSize size = BanksQuery::sizeTwips();
+    setSizeTwips(*this, size.width(), size.height());
+    CentraFormulario(main, *this);
+    WaitCursor wait;
+
+    grid_ = new QTableView(this);
+    grid_->setObjectName(QStringLiteral("grdBancos"));
+    grid_->setModel(&model_);
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->verticalHeader()->hide();
+    grid_->horizontalHeader()->setStretchLastSection(true);
+
+    auto* exit = new QPushButton(QStringLiteral("&Salir"), this);
+    exit->setObjectName(QStringLiteral("CmdSalir"));
+    connect(exit, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(exit);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(grid_);
+    layout->addLayout(buttons);
+
+    query_.load();
+    setWindowTitle(query_.caption());
+    model_.reload();
+    grid_->setEnabled(query_.gridEnabled());
+    if (query_.gridEnabled()) {
+        grid_->setCurrentIndex(model_.index(0, 0));
+        grid_->setFocus();
+    }
+}
+
+} // namespace ret

@@ -1,0 +1,64 @@
+#include "WidgetWindows.h"
+
+#include "Messages.h"
+#include "WaitCursor.h"
+
+#include <QApplication>
+#include <QDialog>
+
+namespace ret {
+
+void WidgetWindows::registerWindow(Window window, Factory factory) {
+    factories_[window] = std::move(factory);
+}
+
+void WidgetWindows::open(Window window) {
+    const auto found = factories_.find(window);
+    if (found == factories_.end()) {
+        messages_.inform(MsgIcon::Information, kWindowNotAvailable, windowTitle(window));
+        return;
+    }
+    std::unique_ptr<QDialog> dialog;
+    {
+        WaitCursor wait;
+        dialog = found->second(activeWindow());
+    }
+    if (!dialog)
+        return;
+    dialog->setModal(true);
+    dialog->exec();
+}
+
+QWidget* WidgetWindows::activeWindow() const {
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    return main_;
+}
+
+QString windowTitle(Window window) {
+    switch (window) {
+    case Window::Frm947:
+        return QStringLiteral("0947 Agentes de Retención");
+    case Window::FrmContAbrir:
+        return QStringLiteral("Declaraciones Registradas");
+    case Window::FrmContAbrirE:
+        return QStringLiteral("Declaraciones Enviadas");
+    case Window::FrmConsultas:
+        return QStringLiteral("Bancos");
+    case Window::frmAcercade:
+        return QStringLiteral("Acerca de Velkar ");
+    case Window::frmImprimir:
+        return QStringLiteral("Imprimir");
+    case Window::FrmAgeRet:
+        return QStringLiteral("Información del Sujeto de Retención");
+    case Window::frmTransferencia:
+        return QStringLiteral("Importar");
+    case Window::FrmConsist:
+        return QStringLiteral("Inconsistencias detectadas");
+    }
+    return {};
+}
+
+} // namespace ret

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "Session.h"
+#include "Windows.h"
+
+#include <functional>
+#include <map>
+#include <vector>
+
+namespace ret::test {
+
+// What the session looked like when a window was opened.
+struct Opening {
+    Window window;
+    int operationMode;
+    bool sentMode;
+    QString queryKind;
+};
+
+// Records every opening and plays, when given, what the opened window does before it closes.
+class RecordingWindows final : public WindowOpener {
+public:
+    explicit RecordingWindows(const Session& session) : session_(session) {}
+
+    std::vector<Opening> opened;
+    std::map<Window, std::function<void()>> play;
+
+    void open(Window window) override {
+        opened.push_back({window, session_.OperationMode, session_.SentMode, session_.QueryKind});
+        if (const auto found = play.find(window); found != play.end())
+            found->second();
+    }
+
+private:
+    const Session& session_;
+};
+
+} // namespace ret::test

@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
                 payments);
     std::printf("save:  %.3f s  (engine alone inserting the same rows: %.3f s, ratio %.1f)\n", save,
                 engine, save / engine);
-    std::printf("open:  %.3f s  (staging, list of %zu, totals %s / %s)\n", open, list.size(),
-                qPrintable(totals.first), qPrintable(totals.second));
+    std::printf("open:  %.3f s  (staging, list of %zu, totals %s / %s; ratio %.1f)\n", open,
+                list.size(), qPrintable(totals.first), qPrintable(totals.second), open / engine);
     return 0;
 }

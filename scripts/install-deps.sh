@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql
     libsqlite3-dev sqlite3
     fonts-liberation2
+    xvfb xauth
 )
 
 missing=()

@@ -35,8 +35,9 @@ const char* const kBoxCaptions[][2] = {
     {"405", "TOTAL DEUDA TRIBUTARIA"}, {"410", "IMPORTE A PAGAR"},
 };
 
+// Fields that cannot be edited are grey, with their text still readable.
 QString greyStyle(bool editable) {
-    return editable ? QString() : QStringLiteral("background-color: #d4d0c8;");
+    return editable ? QString() : QStringLiteral("background-color: #d4d0c8; color: #000000;");
 }
 
 void setText(QLineEdit* e, const QString& t) {
@@ -155,6 +156,7 @@ QWidget* Frm947Dialog::buildIdentification() {
     orderFrame_ = new QGroupBox(QStringLiteral("Número de Orden"), page);
     orderNumber_ = new QLineEdit(orderFrame_);
     orderNumber_->setMaxLength(10);
+    orderNumber_->setMinimumWidth(110);
     verifier_ = new QLineEdit(orderFrame_);
     verifier_->setMaxLength(2);
     verifier_->setMaximumWidth(40);

@@ -68,15 +68,10 @@ int main(int argc, char** argv) {
     const int vouchers = argc > 2 ? std::atoi(argv[2]) : 4;
 
     QTemporaryDir dir;
-    hub::InitOptions o;
-    o.directory = dir.filePath("velkar");
-    o.profilePath = dir.filePath("HUB000.INI");
-    o.user = "CONTADOR";
-    QString msg;
-    QTextStream err(&msg);
     HeadlessMessages messages;
-    if (!hub::prepareEnvironment(o, err) ||
-        setup::Installer(Profile(o.profilePath), messages).run() != 0) {
+    const QString msg = hub::prepareSampleEnvironment(dir.path(), QStringLiteral("CONTADOR"));
+    if (!msg.isEmpty() ||
+        setup::Installer(Profile(dir.filePath("HUB000.INI")), messages).run() != 0) {
         std::fprintf(stderr, "cannot prepare the environment: %s\n", qPrintable(msg));
         return 1;
     }

@@ -20,15 +20,10 @@ int main(int argc, char** argv) {
     const int declarations = argc > 1 ? std::atoi(argv[1]) : 10000;
 
     QTemporaryDir dir;
-    hub::InitOptions o;
-    o.directory = dir.filePath("velkar");
-    o.profilePath = dir.filePath("HUB000.INI");
-    o.user = "CONTADOR";
-    QString msg;
-    QTextStream err(&msg);
     HeadlessMessages messages;
-    if (!hub::prepareEnvironment(o, err) ||
-        setup::Installer(Profile(o.profilePath), messages).run() != 0)
+    const QString msg = hub::prepareSampleEnvironment(dir.path(), QStringLiteral("CONTADOR"));
+    if (!msg.isEmpty() ||
+        setup::Installer(Profile(dir.filePath("HUB000.INI")), messages).run() != 0)
         return 1;
     auto db = Database::open(dir.filePath("velkar/HUB000.db"));
 

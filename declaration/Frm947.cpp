@@ -219,10 +219,10 @@ void Frm947::chooseContributor(int index) {
     name_ = contributors_[size_t(index)].name();
     try {
         cargaCasillas();
-        periodHandler();
     } catch (const DbError& e) {
         error(e.text());
     }
+    runPeriodHandler();
     if (isNew_ && periodEnabled())
         focus_ = Focus::Period;
     StatusTexts t = session_.status;
@@ -236,11 +236,7 @@ void Frm947::chooseModality(int index) {
     if (index >= int(modalities_.size()))
         return;
     modality_ = index;
-    try {
-        periodHandler();
-    } catch (const DbError& e) {
-        error(e.text());
-    }
+    runPeriodHandler();
     notify();
 }
 
@@ -248,12 +244,16 @@ void Frm947::setPeriodText(const QString& text) {
     if (text == period_)
         return;
     period_ = text;
+    runPeriodHandler();
+    notify();
+}
+
+void Frm947::runPeriodHandler() {
     try {
         periodHandler();
     } catch (const DbError& e) {
         error(e.text());
     }
-    notify();
 }
 
 bool Frm947::periodKey(int key) {

@@ -131,6 +131,7 @@ private:
     void notify();
     void error(const QString& text);
     void periodHandler();
+    void runPeriodHandler(); // the handler, with a database failure shown
     bool duplicate();
     void lookUpRate();
     void fillContributors();

@@ -27,13 +27,7 @@ inline const QString kOthers = QStringLiteral("20456789014");
 class AppEnvironment : public TempDirTest {
 protected:
     void SetUp() override {
-        hub::InitOptions o;
-        o.directory = path("velkar");
-        o.profilePath = path("HUB000.INI");
-        o.user = kUser;
-        QString msg;
-        QTextStream err(&msg);
-        ASSERT_TRUE(hub::prepareEnvironment(o, err)) << msg.toStdString();
+        ASSERT_EQ(hub::prepareSampleEnvironment(tmp.path(), kUser), QString());
         db = Database::open(path("velkar/HUB000.db"));
         for (const TableDef& t : moduleTables()) {
             for (const QString& sql : db->dialect().createTable(t))

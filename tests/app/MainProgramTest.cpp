@@ -19,13 +19,7 @@ namespace {
 class MainProgramTest : public TempDirTest {
 protected:
     void SetUp() override {
-        hub::InitOptions o;
-        o.directory = path("velkar");
-        o.profilePath = path("HUB000.INI");
-        o.user = "CONTADOR";
-        QString msg;
-        QTextStream err(&msg);
-        ASSERT_TRUE(hub::prepareEnvironment(o, err)) << msg.toStdString();
+        ASSERT_EQ(hub::prepareSampleEnvironment(tmp.path(), "CONTADOR"), QString());
     }
     // loading enters the system directory
     void TearDown() override { QDir::setCurrent(startDirectory); }

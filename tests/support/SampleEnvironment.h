@@ -17,13 +17,7 @@ namespace ret::test {
 class SampleEnvironmentTest : public TempDirTest {
 protected:
     void SetUp() override {
-        hub::InitOptions o;
-        o.directory = path("velkar");
-        o.profilePath = path("HUB000.INI");
-        o.user = "CONTADOR";
-        QString msg;
-        QTextStream err(&msg);
-        ASSERT_TRUE(hub::prepareEnvironment(o, err)) << msg.toStdString();
+        ASSERT_EQ(hub::prepareSampleEnvironment(tmp.path(), "CONTADOR"), QString());
         const Profile profile(path("HUB000.INI"));
         ASSERT_EQ(setup::Installer(profile, messages).run(), 0);
         messages.shown.clear();

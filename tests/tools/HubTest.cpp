@@ -15,13 +15,7 @@ namespace {
 class HubTest : public test::TempDirTest {
 protected:
     void SetUp() override {
-        hub::InitOptions o;
-        o.directory = path("velkar");
-        o.profilePath = path("HUB000.INI");
-        o.user = "ANA";
-        QString msg;
-        QTextStream err(&msg);
-        ASSERT_TRUE(hub::prepareEnvironment(o, err)) << msg.toStdString();
+        ASSERT_EQ(hub::prepareSampleEnvironment(tmp.path(), "ANA"), QString());
         db = Database::open(path("velkar/HUB000.db"));
     }
     std::unique_ptr<Database> db;

@@ -17,13 +17,7 @@ namespace {
 class InstallerTest : public test::TempDirTest {
 protected:
     void SetUp() override {
-        hub::InitOptions o;
-        o.directory = path("velkar");
-        o.profilePath = path("HUB000.INI");
-        o.user = "ANA";
-        QString msg;
-        QTextStream err(&msg);
-        ASSERT_TRUE(hub::prepareEnvironment(o, err)) << msg.toStdString();
+        ASSERT_EQ(hub::prepareSampleEnvironment(tmp.path(), "ANA"), QString());
     }
     int install() {
         setup::Installer installer(Profile(path("HUB000.INI")), messages);

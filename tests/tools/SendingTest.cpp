@@ -31,13 +31,7 @@ const std::pair<const char*, const char*> kCopies[] = {
 class SendingTest : public test::TempDirTest {
 protected:
     void SetUp() override {
-        hub::InitOptions o;
-        o.directory = path("velkar");
-        o.profilePath = path("HUB000.INI");
-        o.user = "ANA";
-        QString msg;
-        QTextStream err(&msg);
-        ASSERT_TRUE(hub::prepareEnvironment(o, err)) << msg.toStdString();
+        ASSERT_EQ(hub::prepareSampleEnvironment(tmp.path(), "ANA"), QString());
         test::ScriptedMessages messages;
         ASSERT_EQ(setup::Installer(Profile(path("HUB000.INI")), messages).run(), 0);
         db = Database::open(path("velkar/HUB000.db"));

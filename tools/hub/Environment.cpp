@@ -90,6 +90,18 @@ bool prepareEnvironment(const InitOptions& o, QTextStream& err) {
     return true;
 }
 
+QString prepareSampleEnvironment(const QString& root, const QString& user) {
+    InitOptions o;
+    o.directory = root + QStringLiteral("/velkar");
+    o.profilePath = root + QStringLiteral("/HUB000.INI");
+    o.user = user;
+    QString why;
+    QTextStream err(&why);
+    if (!prepareEnvironment(o, err) && why.isEmpty())
+        why = QStringLiteral("the environment could not be prepared");
+    return why;
+}
+
 int initEnvironment(const InitOptions& o, QTextStream& out, QTextStream& err) {
     if (!prepareEnvironment(o, err))
         return 1;

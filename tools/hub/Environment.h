@@ -20,6 +20,10 @@ inline const QString kDatabaseName = QStringLiteral("HUB000.db");
 // when something could not be written or the environment exists and `force` is not set.
 bool prepareEnvironment(const InitOptions& options, QTextStream& err);
 
+// The environment used by tests and benchmarks: `root`/velkar with its profile at
+// `root`/HUB000.INI. Returns why it could not be laid out, or an empty text.
+QString prepareSampleEnvironment(const QString& root, const QString& user);
+
 // Creates a ready environment: the system directory with 0947/, RPT/ and TMP/ (with the
 // sending catalogue), the shared database with the integrator's tables and rows, the profile
 // file, and then runs the installer. Returns the exit code; says what it did on `out`.

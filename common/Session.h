@@ -39,6 +39,26 @@ struct SubjectSelection {
     QString nombres;
 };
 
+// The retention voucher chosen in the subject window's list, for the voucher window: its
+// serie, number, issue date (dd/mm/yyyy), amount paid and retention, as listed.
+struct VoucherSelection {
+    QString serie;
+    QString numero;
+    QString fecha;
+    QString base;
+    QString retencion;
+};
+
+// The payment voucher chosen in the voucher window's list, for the payment-voucher window: its
+// type, serie, number, issue date (dd/mm/yyyy) and amount as stored.
+struct PaymentSelection {
+    QString tipo;
+    QString serie;
+    QString numero;
+    QString fecha;
+    QString monto;
+};
+
 // The process-wide values of the main program: what a window sets before it opens the next one
 // and what the opened window reads. One instance per process, created at start-up.
 struct Session {
@@ -56,6 +76,8 @@ struct Session {
 
     ListRow listRow; // set by the lists before they open the declaration window
     SubjectSelection selectedSubject; // set by the declaration window before the subject window
+    VoucherSelection selectedVoucher; // set by the subject window before the voucher window
+    PaymentSelection selectedPayment; // set by the voucher window before the payment window
     QString SelectedOrderNumber;
     QString SelectedControlNumber;
     QString SelectedCorrel;

@@ -11,6 +11,8 @@ enum class Window {
     frmAcercade,      // about
     frmImprimir,      // print selection
     FrmAgeRet,        // retention subject
+    FrmDetAgeRet,     // retention voucher
+    frmRetDet,        // payment voucher
     frmTransferencia, // import
     FrmConsist,       // inconsistencies
 };

@@ -544,6 +544,8 @@ void Frm947::nuevo() {
     session_.RetentionKind = QStringLiteral("R");
     session_.DetailMode = QStringLiteral("0");
     session_.CurrentRuc = ruc();
+    session_.CurrentPeriod = period();
+    session_.selectedSubject = {};
     session_.windows->open(Window::FrmAgeRet);
     changed_ = true;
     activate();
@@ -553,6 +555,7 @@ void Frm947::modificar() {
     session_.RetentionKind = QStringLiteral("R");
     session_.DetailMode = QStringLiteral("1");
     session_.CurrentRuc = ruc();
+    session_.CurrentPeriod = period();
     if (currentSubject_ < 0)
         return;
     const SubjectRow& s = subjects_[size_t(currentSubject_)];

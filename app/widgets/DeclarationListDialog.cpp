@@ -47,6 +47,8 @@ void DeclarationListDialog::build() {
     const auto& columns = list_.columns();
     for (size_t i = 0; i < columns.size(); ++i)
         grid_->setColumnHidden(int(i), columns[i].hidden);
+    grid_->setWordWrap(false);
+    grid_->setColumnWidth(DeclarationList::Name, 230); // the name is what the user reads
 
     auto* frameLayout = new QVBoxLayout(frame_);
     frameLayout->addWidget(grid_);

@@ -3,6 +3,7 @@
 //   build/bin/declaration_bench [subjects] [vouchers per subject]
 // Payment vouchers: 3 behind every even voucher and 2 behind every odd one (50,000 for the
 // default 5,000 subjects with 4 vouchers each).
+#include "Checks.h"
 #include "Database.h"
 #include "DeclarationStore.h"
 #include "Environment.h"
@@ -95,6 +96,15 @@ int main(int argc, char** argv) {
     saveDeclaration(*db, in, QDate::currentDate());
     const double save = seconds(t);
 
+    check::CommandRecord record;
+    record.documentType = QStringLiteral("06");
+    record.documentNumber = in.id.ruc;
+    record.form = in.id.form;
+    record.period = in.id.period;
+    t.restart();
+    const auto found = check::runChecks(*db, record);
+    const double verify = seconds(t);
+
     t.restart();
     loadDetail(*db, in.id);
     const auto list = stagedSubjects(*db);
@@ -111,5 +121,7 @@ int main(int argc, char** argv) {
                 engine, save / engine);
     std::printf("open:  %.3f s  (staging, list of %zu, totals %s / %s; ratio %.1f)\n", open,
                 list.size(), qPrintable(totals.first), qPrintable(totals.second), open / engine);
+    std::printf("check: %.3f s  (the send-verification checks, %zu inconsistencies)\n", verify,
+                found.size());
     return 0;
 }

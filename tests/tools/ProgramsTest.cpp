@@ -1,5 +1,8 @@
 // The installer and the integrator stand-in run as real programs, headless.
+#include "../support/SampleDeclaration.h"
 #include "../support/TempDir.h"
+
+#include "Database.h"
 #include "Declarations.h"
 
 #include <QDate>
@@ -125,4 +128,46 @@ TEST_F(ProgramsTest, HubSendsARegisteredDeclarationUnderItsNextCorrel) {
     EXPECT_TRUE(missing.err.contains("202402")) << missing.err.toStdString();
     EXPECT_EQ(run("hub", {"send", "20100070970", "202403", "--hidden"}).code, 2);
     EXPECT_EQ(db->scalar("SELECT count(*) FROM HCAB")->toInt(), 2);
+}
+
+TEST_F(ProgramsTest, TheSendCheckLeavesFilesOnlyForAnInconsistentDeclaration) {
+    ASSERT_EQ(init().code, 0);
+    const QString record =
+        "06" + QString("20100070970").leftJustified(15) + "0947" + "201007" + "0";
+    const QString base = path("velkar/TMP/062010007097009472010070");
+
+    // nothing stored for the period yet
+    ProgramRun r = run("retcheck", {record});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, QString::fromUtf8("[Error en la información a enviar] Existen datos "
+                                       "inconsistentes en la información a enviar. Revisar el "
+                                       "archivo ") +
+                         base + ".ERR\n");
+    const QList<QByteArray> lines = readFile("velkar/TMP/062010007097009472010070.ERR").split('\n');
+    ASSERT_GE(lines.size(), 5);
+    EXPECT_EQ(lines[0].size(), 10 + 80 + 8 + 1); // date, blanks, time, CR
+    EXPECT_TRUE(
+        lines[1].startsWith(QByteArray(20, ' ') + "Resumen de Inconsistencias en Informaci\xF3n"));
+    EXPECT_EQ(lines[2], QByteArray(120, '-') + "\r");
+    EXPECT_EQ(lines[3], QByteArray("001) No existe informaci\xF3n de detalle de retenciones por "
+                                   "sujetos de retenci\xF3n.\r"));
+    EXPECT_TRUE(lines[4].startsWith("002) "));
+    EXPECT_EQ(readFile("velkar/TMP/062010007097009472010070.TXT"), QByteArray("0947 ERROR\r\n"));
+
+    // once the declaration is stored whole, no file of it is left, not even the older ones
+    {
+        auto db = ret::Database::open(path("velkar/HUB000.db"));
+        ret::test::SampleDeclaration declaration(*db);
+    }
+    r = run("retcheck", {record});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err, QString());
+    EXPECT_FALSE(QFileInfo::exists(base + ".ERR"));
+    EXPECT_FALSE(QFileInfo::exists(base + ".TXT"));
+
+    // an unusable record
+    r = run("retcheck", {"0620100070970"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.startsWith(QString::fromUtf8("[Presentación Telemática] El registro de la "
+                                                   "declaración a enviar no es válido")));
 }

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+#include <variant>
+
+namespace ret::check {
+
+// The fixed-width record the integrator passes as the send tools' whole command line.
+struct CommandRecord {
+    QString documentType;   // positions 1-2, digits
+    QString documentNumber; // positions 3-17, trimmed
+    QString form;           // positions 18-21
+    QString period;         // positions 22-27, yyyymm
+    QString week;           // position 28
+    QString further;        // positions 29-36, not used by the checks
+
+    // The base of the tool's file names: type, number, form, period and week run together.
+    QString baseName() const { return documentType + documentNumber + form + period + week; }
+};
+
+struct RecordProblem {
+    QString reason;
+};
+
+// The record, or why it cannot be used (too short, a type that is not two digits, a document
+// number that is empty or has blanks inside, a period that is not six digits).
+std::variant<CommandRecord, RecordProblem> parseRecord(const QString& line);
+
+} // namespace ret::check

@@ -1,0 +1,98 @@
+#include "SendCheck.h"
+
+#include "Checks.h"
+#include "CommandRecord.h"
+#include "Connection.h"
+#include "Cp1252.h"
+#include "Messages.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace ret::check {
+namespace {
+
+const QString kExecutionError = QString::fromUtf8("Error de Ejecución");
+
+// The old run-time's "Path/File access error".
+void fileError(MessageSink& messages, const QString& path) {
+    messages.inform(MsgIcon::Critical,
+                    QStringLiteral("Error 75\nError de acceso a la ruta o al archivo ") + path,
+                    kExecutionError);
+}
+
+// Removes an older file; a missing file or directory means there is nothing to remove.
+bool removeIfThere(MessageSink& messages, const QString& path) {
+    const QFileInfo info(path);
+    if (!info.dir().exists() || !info.exists())
+        return true;
+    if (QFile::remove(path))
+        return true;
+    fileError(messages, path);
+    return false;
+}
+
+bool writeLines(const QString& path, const QStringList& lines) {
+    QByteArray bytes;
+    for (const QString& l : lines)
+        bytes += cp1252::encode(l.isEmpty() ? QStringLiteral(" ") : l) + "\r\n";
+    QSaveFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit();
+}
+
+} // namespace
+
+int runSendCheck(const QStringList& arguments, const Profile& profile, MessageSink& messages,
+                 const QDateTime& now) {
+    if (arguments.size() != 1) {
+        messages.inform(MsgIcon::Critical,
+                        QStringLiteral("Se espera un solo argumento: el registro de la "
+                                       "declaración a enviar."),
+                        kToolTitle);
+        return NotRun;
+    }
+    const auto parsed = parseRecord(arguments.front());
+    if (const auto* problem = std::get_if<RecordProblem>(&parsed)) {
+        messages.inform(MsgIcon::Critical,
+                        QStringLiteral("El registro de la declaración a enviar no es válido: ") +
+                            problem->reason + QLatin1Char('.'),
+                        kToolTitle);
+        return NotRun;
+    }
+    const CommandRecord& record = std::get<CommandRecord>(parsed);
+
+    const Configuration config = ReadConfiguration(Deliverable::SendCheck, profile);
+    EnterSystemDirectory(config);
+    auto db = OpenSharedDatabase(Deliverable::SendCheck, config, profile, messages);
+    if (!db)
+        return NotRun;
+
+    const std::vector<Inconsistency> found = runChecks(*db, record);
+    const QString base = joinPath(config.temporaryDirectory, record.baseName());
+    const QString report = base + QStringLiteral(".ERR");
+    const QString marker = base + QStringLiteral(".TXT");
+    if (found.empty()) {
+        // an older marker would tell the integrator this declaration is still inconsistent
+        const bool removed = removeIfThere(messages, report) && removeIfThere(messages, marker);
+        return removed ? Consistent : NotRun;
+    }
+
+    if (!writeLines(report, reportLines(found, record.form, now))) {
+        fileError(messages, report);
+        return NotRun;
+    }
+    messages.inform(MsgIcon::Critical,
+                    QStringLiteral("Existen datos inconsistentes en la información a enviar. "
+                                   "Revisar el archivo ") +
+                        QDir::toNativeSeparators(QFileInfo(report).absoluteFilePath()),
+                    QString::fromUtf8("Error en la información a enviar"));
+    if (!removeIfThere(messages, marker) ||
+        !writeLines(marker, {record.form + QStringLiteral(" ERROR")})) {
+        fileError(messages, marker);
+        return NotRun;
+    }
+    return Inconsistent;
+}
+
+} // namespace ret::check

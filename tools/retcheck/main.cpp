@@ -1,0 +1,18 @@
+#include "MessageBoxes.h"
+#include "Profile.h"
+#include "SendCheck.h"
+#include "SingleInstance.h"
+
+int main(int argc, char** argv) {
+    ret::ProgramStart start = ret::startProgram(argc, argv);
+    ret::SingleInstance instance(QStringLiteral("retcheck"));
+    if (!instance.acquire()) {
+        start.messages->inform(ret::MsgIcon::Information,
+                               QStringLiteral("La aplicación ya se encuentra en Ejecución"),
+                               ret::check::kToolTitle);
+        return ret::check::NotRun;
+    }
+    return ret::check::runSendCheck(start.app->arguments().mid(1),
+                                    ret::Profile(ret::Profile::defaultLocation()), *start.messages,
+                                    QDateTime::currentDateTime());
+}

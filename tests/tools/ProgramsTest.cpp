@@ -171,3 +171,29 @@ TEST_F(ProgramsTest, TheSendCheckLeavesFilesOnlyForAnInconsistentDeclaration) {
     EXPECT_TRUE(r.err.startsWith(QString::fromUtf8("[Presentación Telemática] El registro de la "
                                                    "declaración a enviar no es válido")));
 }
+
+TEST_F(ProgramsTest, TheSendSummaryRegistersItsReportAndLeavesTheTextForTheIntegrator) {
+    ASSERT_EQ(init().code, 0);
+    {
+        auto db = ret::Database::open(path("velkar/HUB000.db"));
+        ret::test::SampleDeclaration declaration(*db);
+    }
+    const QString record =
+        "06" + QString("20100070970").leftJustified(15) + "0947" + "201007" + "0" + "00000042";
+    const ProgramRun r = run("retsumm", {record});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.err, QString());
+
+    const QByteArray report = readFile("velkar/RPT/00000001.PRN");
+    EXPECT_TRUE(report.startsWith("<!font!>Courier New<!/font!>\r\n<!nHojas!>1<!/nHojas!>\r\n"));
+    EXPECT_TRUE(report.contains("pPos|4000|850|RESUMEN DE ENV\xCDO - FORMULARIO  0947|True|10|0|"));
+    const QByteArray text = readFile("velkar/RPT/0947201007000000042.txt");
+    EXPECT_TRUE(text.startsWith("DOCUMENTO      : RUC  20100070970\r\n"));
+    EXPECT_TRUE(text.contains("IMPORTE A PAGAR: S/. 72\r\n"));
+    EXPECT_EQ(readFile("velkar/TMP/0947201007000000042.TXT"), text);
+    EXPECT_EQ(readFile("velkar/RPT/0947201007000000042.PRN"), text);
+    EXPECT_EQ(readFile("velkar/Trace.txt").count("SELECT * FROM CAB"), 2);
+    auto db = ret::Database::open(path("velkar/HUB000.db"));
+    EXPECT_EQ(db->scalar("SELECT Archivo FROM SPOOL WHERE CodRep = 'RYP004'")->toString(),
+              "00000001.PRN");
+}

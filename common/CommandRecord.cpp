@@ -1,6 +1,6 @@
 #include "CommandRecord.h"
 
-namespace ret::check {
+namespace ret {
 namespace {
 
 bool allDigits(const QString& s) {
@@ -40,4 +40,4 @@ std::variant<CommandRecord, RecordProblem> parseRecord(const QString& line) {
     return r;
 }
 
-} // namespace ret::check
+} // namespace ret

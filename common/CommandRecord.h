@@ -4,7 +4,7 @@
 
 #include <variant>
 
-namespace ret::check {
+namespace ret {
 
 // The fixed-width record the integrator passes as the send tools' whole command line.
 struct CommandRecord {
@@ -13,7 +13,7 @@ struct CommandRecord {
     QString form;           // positions 18-21
     QString period;         // positions 22-27, yyyymm
     QString week;           // position 28
-    QString further;        // positions 29-36, not used by the checks
+    QString further;        // positions 29-36: the sending number (the summary prints it)
 
     // The base of the tool's file names: type, number, form, period and week run together.
     QString baseName() const { return documentType + documentNumber + form + period + week; }
@@ -27,4 +27,4 @@ struct RecordProblem {
 // number that is empty or has blanks inside, a period that is not six digits).
 std::variant<CommandRecord, RecordProblem> parseRecord(const QString& line);
 
-} // namespace ret::check
+} // namespace ret

@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
     saveDeclaration(*db, in, QDate::currentDate());
     const double save = seconds(t);
 
-    check::CommandRecord record;
+    CommandRecord record;
     record.documentType = QStringLiteral("06");
     record.documentNumber = in.id.ruc;
     record.form = in.id.form;

@@ -5,6 +5,8 @@
 #include "MainProgram.h"
 #include "MessageBoxes.h"
 #include "SingleInstance.h"
+#include "SubjectWindow.h"
+#include "VoucherWindows.h"
 #include "WidgetWindows.h"
 
 #include <QApplication>
@@ -48,6 +50,8 @@ int main(int argc, char** argv) {
     windows.setMainWindow(&main);
     ret::registerAppWindows(windows, session);
     ret::registerDeclarationWindows(windows, session);
+    ret::registerSubjectWindow(windows, session);
+    ret::registerVoucherWindows(windows, session);
 
     if (!main.load(ret::Profile(ret::Profile::defaultLocation())))
         return 1;

@@ -53,6 +53,10 @@ QString windowTitle(Window window) {
         return QStringLiteral("Imprimir");
     case Window::FrmAgeRet:
         return QStringLiteral("Información del Sujeto de Retención");
+    case Window::FrmDetAgeRet:
+        return QStringLiteral("Detalle de la Retención");
+    case Window::frmRetDet:
+        return QStringLiteral("0947 - Detalle del Comprobante de Pago Involucrado");
     case Window::frmTransferencia:
         return QStringLiteral("Importar");
     case Window::FrmConsist:

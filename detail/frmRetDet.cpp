@@ -1,0 +1,378 @@
+#include "frmRetDet.h"
+
+#include "Database.h"
+#include "Decimal.h"
+#include "FieldRules.h"
+#include "Messages.h"
+#include "NumberFormat.h"
+#include "SerieRules.h"
+#include "Session.h"
+#include "VoucherFields.h"
+
+namespace ret {
+namespace {
+
+const QString kKeyWhere = QStringLiteral(" WHERE num_doc_ret = ? AND num_serie_cp = ? AND "
+                                         "num_cp = ? AND tip_cp_det = ? AND num_serie_det = ? "
+                                         "AND num_cp_det = ?");
+
+} // namespace
+
+frmRetDet::frmRetDet(Session& session) : session_(session) {}
+
+void frmRetDet::notify() {
+    if (onChange)
+        onChange();
+}
+
+void frmRetDet::error(const QString& text, Focus focus) {
+    session_.messages->inform(MsgIcon::Critical, text, kCaption);
+    if (focus != Focus::None)
+        focus_ = focus;
+    notify();
+}
+
+frmRetDet::Focus frmRetDet::takeFocusRequest() {
+    const Focus f = focus_;
+    focus_ = Focus::None;
+    return f;
+}
+
+bool frmRetDet::takeMoveOn() {
+    const bool m = moveOn_;
+    moveOn_ = false;
+    return m;
+}
+
+QString frmRetDet::typeCode() const {
+    return type_ < 0 ? QString() : types_[type_].left(2);
+}
+
+// ------------------------------------------------------------------------------------- load
+
+void frmRetDet::fillTypes() {
+    types_.clear();
+    const SqlDialect& d = session_.db->dialect();
+    Cursor c = session_.db->query(
+        QStringLiteral("SELECT argumento, funcion FROM PARAM WHERE numero = '233' AND %1 = '1'")
+            .arg(d.substring(QStringLiteral("funcion"), 63, 1)));
+    while (c.next())
+        types_ << c.text(0).left(2) + QStringLiteral("   ") + c.text(1).left(40).leftJustified(40);
+}
+
+void frmRetDet::load() {
+    loading_ = true;
+    changed_ = false;
+    readOnly_ = session_.SentMode;
+    ownerRuc_ = session_.selectedSubject.ruc.trimmed();
+    ownerSerie_ = session_.selectedVoucher.serie.trimmed();
+    ownerNumero_ = session_.selectedVoucher.numero.trimmed();
+    fecha_ = voucher::kEmptyDate;
+    isNew_ = session_.PaymentVoucherMode != QLatin1String("1");
+    try {
+        fillTypes();
+    } catch (const DbError& e) {
+        session_.messages->inform(MsgIcon::None, e.text(), QStringLiteral("Error"));
+    }
+    keyEnabled_ = isNew_ && !readOnly_;
+    if (!isNew_) {
+        const PaymentSelection& p = session_.selectedPayment;
+        bool numeric = false;
+        const int wanted = p.tipo.trimmed().toInt(&numeric);
+        for (int i = 0; numeric && i < types_.size(); ++i) {
+            if (types_[i].left(2).toInt() == wanted) {
+                applyType(i);
+                break;
+            }
+        }
+        serie_ = p.serie.trimmed();
+        numero_ = p.numero.trimmed();
+        if (!p.fecha.trimmed().isEmpty())
+            setFecha(p.fecha.trimmed());
+        QString monto = p.monto.trimmed();
+        if (creditNote() && monto.startsWith(QLatin1Char('-')))
+            monto = monto.mid(1); // stored negative, typed and shown positive
+        total_ = monto;
+    }
+    focus_ = Focus::None;
+    loading_ = false;
+    notify();
+}
+
+// ----------------------------------------------------------------------------------- fields
+
+void frmRetDet::applyType(int index) {
+    type_ = index;
+    desDoc_ = types_[index].right(40).trimmed();
+    if (typeCode() == QLatin1String("99")) {
+        numeroMax_ = 15;
+    } else {
+        numeroMax_ = 8;
+        if (numero_.trimmed().size() > 8)
+            numero_.clear();
+    }
+    if (creditNote()) {
+        totalMax_ = 14;
+        total_.clear();
+    } else {
+        totalMax_ = 15;
+    }
+}
+
+void frmRetDet::chooseType(int index) {
+    if (readOnly_ || !keyEnabled_ || index < 0 || index >= types_.size())
+        return;
+    applyType(index);
+    focus_ = Focus::Serie;
+    notify();
+}
+
+int frmRetDet::serieKey(int key, int caret, bool hasSelection) {
+    if (readOnly_ || !keyEnabled_)
+        return 0;
+    if (key == voucher::kEnter) {
+        moveOn_ = !serie_.trimmed().isEmpty();
+        return 0;
+    }
+    const bool letters = type_ >= 0 && serie::lettersAllowedFor(typeCode());
+    const int k = serie::filterKey(*session_.rules, serie_, caret, hasSelection, key, letters);
+    // only an accepted key counts as an edit where letters may be typed; any key elsewhere
+    if (k != 0 || !letters)
+        changed_ = true;
+    return k;
+}
+
+void frmRetDet::setSerie(const QString& text) {
+    if (text == serie_)
+        return;
+    serie_ = text;
+    notify();
+}
+
+void frmRetDet::serieFocusOut() {
+    setSerie(serie::padOnLeave(*session_.rules, serie_));
+}
+
+int frmRetDet::numeroKey(int key) {
+    if (readOnly_ || !keyEnabled_)
+        return 0;
+    changed_ = true;
+    if (key == voucher::kEnter) {
+        moveOn_ = true;
+        return 0;
+    }
+    return session_.rules->FilterDigitKey(key, false);
+}
+
+void frmRetDet::setNumero(const QString& text) {
+    if (text == numero_)
+        return;
+    numero_ = text;
+    notify();
+}
+
+void frmRetDet::numeroFocusOut() {
+    if (numero_.trimmed().isEmpty())
+        return;
+    const int width = typeCode() == QLatin1String("99") ? 15 : 8;
+    setNumero(session_.rules->PadLeftWith(numero_.trimmed(), width, u'0'));
+}
+
+void frmRetDet::setFecha(const QString& text) {
+    if (text == fecha_)
+        return;
+    fecha_ = text;
+    if (!fecha_.contains(QLatin1Char('_')))
+        ValidaFechaOrigen();
+    notify();
+}
+
+bool frmRetDet::ValidaFechaOrigen() {
+    const QString period = session_.CurrentPeriod;
+    const int ym = voucher::yearMonth(fecha_).toInt();
+    if (ym > period.toInt()) {
+        error(QString::fromUtf8("La fecha de emisión del comprobante de pago no es válido cuando "
+                                "es posterior al periodo ") +
+                  voucher::periodShown(period),
+              Focus::Fecha);
+        return false;
+    }
+    if (!loading_ && ym < 200206) {
+        if (!session_.messages->askYesNo(
+                MsgIcon::Question,
+                QStringLiteral("La fecha del comprobante de pago es "
+                               "anterior al 01/06/2002. ¿Desea continuar?"),
+                kCaption, MsgAnswer::Yes)) {
+            focus_ = Focus::Fecha;
+            notify();
+            return false;
+        }
+        focus_ = Focus::Total;
+    }
+    const int month = fecha_.mid(3, 2).toInt();
+    if (month < 1 || month > 12) {
+        error(QString::fromUtf8("La fecha no es válida."), Focus::Fecha);
+        return false;
+    }
+    return true;
+}
+
+int frmRetDet::totalKey(int key) {
+    if (readOnly_)
+        return 0;
+    changed_ = true;
+    if (key == voucher::kEnter) {
+        moveOn_ = true;
+        return 0;
+    }
+    int k = session_.rules->FilterDigitKey(key, true);
+    if (k == '.' && total_.contains(QLatin1Char('.')))
+        k = 0;
+    totalMax_ = creditNote() ? voucher::typingLength(total_, k, 11, 14)
+                             : voucher::typingLength(total_, k, 12, 15);
+    return k;
+}
+
+void frmRetDet::setTotal(const QString& text) {
+    if (text == total_)
+        return;
+    total_ = text;
+    notify();
+}
+
+void frmRetDet::totalFocusIn() {
+    // a credit note keeps a place for its sign when stored
+    totalMax_ = creditNote() ? 14 : 15;
+    setTotal(formatText(total_, creditNote() ? QStringLiteral("##########0.#0")
+                                             : QStringLiteral("###########0.#0")));
+}
+
+void frmRetDet::totalFocusOut() {
+    totalMax_ = 18;
+    setTotal(formatText(total_, QStringLiteral("###,###,###,##0.#0")));
+}
+
+bool frmRetDet::ValidaGrabar() {
+    const Focus dateFocus = readOnly_ ? Focus::None : Focus::Fecha;
+    if (type_ < 0) {
+        error(QStringLiteral("Ingrese el tipo de documento"), Focus::Tipo);
+        return false;
+    }
+    if (serie_.trimmed().isEmpty()) {
+        error(QStringLiteral("Ingrese la serie"), Focus::Serie);
+        return false;
+    }
+    if (numero_.trimmed().isEmpty()) {
+        error(QString::fromUtf8("Ingrese el número del documento"), Focus::Numero);
+        return false;
+    }
+    if (Decimal::leadingValue(numero_).isZero()) {
+        error(QString::fromUtf8("El número de comprobante de pago no puede ser cero"),
+              Focus::Numero);
+        return false;
+    }
+    if (fecha_ == voucher::kEmptyDate) {
+        error(QString::fromUtf8("Debe ingresar la fecha de emisión."), dateFocus);
+        return false;
+    }
+    const QDate date = voucher::readDate(fecha_);
+    if (!date.isValid() || !session_.rules->IsDateInRange(fecha_, QStringLiteral("01/01/1900"),
+                                                          QStringLiteral("01/01/2500"))) {
+        error(QString::fromUtf8("Debe ingresar una fecha válida."), dateFocus);
+        return false;
+    }
+    if (!ValidaFechaOrigen())
+        return false;
+    const serie::Fault fault = serie::paymentFault(typeCode(), serie_, date);
+    if (fault != serie::Fault::None) {
+        session_.rules->ShowMessage(serie::faultMessage(fault), kCaption);
+        return false;
+    }
+    if (total_.trimmed().isEmpty()) {
+        error(QStringLiteral("Ingrese el valor total del comprobante de pago"), Focus::Total);
+        return false;
+    }
+    return true;
+}
+
+// ------------------------------------------------------------------------ save and leave
+
+bool frmRetDet::grabar() {
+    if (readOnly_ || !ValidaGrabar())
+        return false;
+    const Decimal amount = voucher::amountOf(total_);
+    // credit notes are stored negative; the text fits the 15-character column either way
+    const QString monto = creditNote() ? formatNumber(-amount, QStringLiteral("###########.#0"))
+                                       : formatNumber(amount, QStringLiteral("############.#0"));
+    const QVariantList key = {ownerRuc_, ownerSerie_, ownerNumero_, typeCode(), serie_, numero_};
+    const QDate date = voucher::readDate(fecha_);
+    try {
+        if (isNew_) {
+            if (session_.db->scalar(QStringLiteral("SELECT 1 FROM TMPF947RPDETDET") + kKeyWhere,
+                                    key)) {
+                error(QStringLiteral("La información ya ha sido registrada"), Focus::None);
+                return false;
+            }
+            session_.db->execute(
+                QStringLiteral("INSERT INTO TMPF947RPDETDET (num_doc_ret, num_serie_cp, num_cp, "
+                               "tip_cp_det, num_serie_det, num_cp_det, fec_emis_det, mto_cp_det) "
+                               "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                key + QVariantList{date, monto});
+        } else {
+            session_.db->execute(QStringLiteral("UPDATE TMPF947RPDETDET SET fec_emis_det = ?, "
+                                                "mto_cp_det = ?") +
+                                     kKeyWhere,
+                                 QVariantList{date, monto} + key);
+        }
+    } catch (const DbError& e) {
+        session_.messages->inform(MsgIcon::None, e.text(), QStringLiteral("Error"));
+        notify();
+        return false;
+    }
+    session_.messages->inform(MsgIcon::Information,
+                              QStringLiteral("La información se grabó satisfactoriamente"),
+                              kCaption);
+    return true;
+}
+
+void frmRetDet::clearForNext() {
+    try {
+        fillTypes();
+    } catch (const DbError& e) {
+        session_.messages->inform(MsgIcon::None, e.text(), QStringLiteral("Error"));
+    }
+    type_ = -1;
+    desDoc_.clear();
+    serie_.clear();
+    numero_.clear();
+    numeroMax_ = 8;
+    fecha_ = voucher::kEmptyDate;
+    total_.clear();
+    totalMax_ = 18;
+    focus_ = Focus::Tipo;
+    changed_ = false;
+}
+
+bool frmRetDet::aceptar() {
+    if (!grabar())
+        return false;
+    if (!isNew_)
+        return true;
+    clearForNext();
+    notify();
+    return false;
+}
+
+bool frmRetDet::salir() {
+    if (readOnly_ || !changed_)
+        return true;
+    if (!session_.messages->askYesNo(
+            MsgIcon::Question,
+            QString::fromUtf8("La información ha sido modificada. ¿Desea guardar los cambios?"),
+            kCaption, MsgAnswer::Yes))
+        return true;
+    // a save that stops keeps the window open with its message and what was typed
+    return grabar();
+}
+
+} // namespace ret

@@ -1,0 +1,305 @@
+#include "FrmDetAgeRetDialog.h"
+
+#include "VoucherEntry.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFocusEvent>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace ret {
+namespace {
+
+constexpr int kTypeColumn = 4;
+
+QLineEdit* computedField(QWidget* parent) {
+    auto* e = new QLineEdit(parent);
+    e->setEnabled(false);
+    e->setAlignment(Qt::AlignRight);
+    e->setStyleSheet(voucher::greyStyle(false));
+    return e;
+}
+
+// Focus that comes and goes with a message box or a menu is not the user leaving the field.
+bool userMove(QEvent* event) {
+    const auto reason = static_cast<QFocusEvent*>(event)->reason();
+    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+}
+
+} // namespace
+
+FrmDetAgeRetDialog::FrmDetAgeRetDialog(Session& session, QWidget* parent)
+    : QDialog(parent), model_(session) {
+    setWindowTitle(FrmDetAgeRet::kCaption);
+
+    auto* frame = new QGroupBox(QString::fromUtf8("Comprobante de Retención emitida"), this);
+    txtNumRuc_ = new QLineEdit(frame);
+    txtNumRuc_->setObjectName(QStringLiteral("TxtNumRuc"));
+    txtNumRuc_->setMaxLength(11);
+    txtNumRuc_->setReadOnly(true);
+    txtNumRuc_->setFocusPolicy(Qt::NoFocus);
+    txtNumRuc_->setStyleSheet(voucher::greyStyle(false));
+    txtSerie_ = new QLineEdit(frame);
+    txtSerie_->setObjectName(QStringLiteral("TxtSerie"));
+    txtSerie_->setMaxLength(4);
+    txtNumero_ = new QLineEdit(frame);
+    txtNumero_->setObjectName(QStringLiteral("TxtNumero"));
+    txtNumero_->setMaxLength(8);
+    mkeFecEmis_ = new QLineEdit(frame);
+    mkeFecEmis_->setObjectName(QStringLiteral("MkeFecEmis"));
+    mkeFecEmis_->setInputMask(QStringLiteral("99/99/9999;_"));
+    txtMtoBase_ = new QLineEdit(frame);
+    txtMtoBase_->setObjectName(QStringLiteral("TxtMtoBase"));
+    txtMtoBase_->setMaxLength(18);
+    txtMtoBase_->setAlignment(Qt::AlignRight);
+    txtTasa_ = computedField(frame);
+    txtTasa_->setObjectName(QStringLiteral("TxtTasa"));
+    txtRetencion_ = computedField(frame);
+    txtRetencion_->setObjectName(QStringLiteral("TxtRetencion"));
+    auto* form = new QFormLayout(frame);
+    form->addRow(QStringLiteral("RUC :"), txtNumRuc_);
+    form->addRow(QStringLiteral("Serie :"), txtSerie_);
+    form->addRow(QString::fromUtf8("Número :"), txtNumero_);
+    form->addRow(QString::fromUtf8("Fecha de emisión :"), mkeFecEmis_);
+    form->addRow(QStringLiteral("Monto Pagado :"), txtMtoBase_);
+    form->addRow(QStringLiteral("Tasa (%) :"), txtTasa_);
+    form->addRow(QString::fromUtf8("Retención :"), txtRetencion_);
+
+    auto* list =
+        new QGroupBox(QStringLiteral("Detalle de comprobantes de pago involucrados"), this);
+    grdDetRet_ = new QTableWidget(0, 6, list);
+    grdDetRet_->setObjectName(QStringLiteral("GrdDetRet"));
+    grdDetRet_->setHorizontalHeaderLabels(
+        {QStringLiteral("Tipo de Documento"), QStringLiteral("Serie"), QString::fromUtf8("Número"),
+         QString::fromUtf8("Fec. Emisión"), QStringLiteral("TIP_CP_DET"), QStringLiteral("Monto")});
+    grdDetRet_->setColumnHidden(kTypeColumn, true); // the name beside it says the same
+    grdDetRet_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdDetRet_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdDetRet_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdDetRet_->verticalHeader()->hide();
+    grdDetRet_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    const char* captions[] = {"&Nuevo", "&Modificar", "&Eliminar"};
+    auto* listButtons = new QVBoxLayout;
+    for (int i = 0; i < 3; ++i) {
+        cmdOpciones1_[i] = new QPushButton(QString::fromUtf8(captions[i]), list);
+        cmdOpciones1_[i]->setAutoDefault(false);
+        listButtons->addWidget(cmdOpciones1_[i]);
+    }
+    listButtons->addStretch();
+    lblNumTrab_ = new QLabel(list);
+    lblNumTrab_->setObjectName(QStringLiteral("lblNumTrab"));
+    auto* grid = new QGridLayout(list);
+    grid->addWidget(grdDetRet_, 0, 0);
+    grid->addLayout(listButtons, 0, 1);
+    grid->addWidget(lblNumTrab_, 1, 0);
+
+    cmdAceptar_ = new QPushButton(QStringLiteral("&Aceptar"), this);
+    cmdSalir_ = new QPushButton(QStringLiteral("&Salir"), this);
+    cmdAceptar_->setAutoDefault(false);
+    cmdSalir_->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdAceptar_);
+    buttons->addWidget(cmdSalir_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(frame);
+    layout->addWidget(list, 1);
+    layout->addLayout(buttons);
+    setTabOrder(txtSerie_, txtNumero_);
+    setTabOrder(txtNumero_, mkeFecEmis_);
+    setTabOrder(mkeFecEmis_, txtMtoBase_);
+
+    for (QLineEdit* e : {txtSerie_, txtNumero_, mkeFecEmis_, txtMtoBase_})
+        voucher::watch(*e, this);
+    connect(txtSerie_, &QLineEdit::textEdited, this,
+            [this](const QString& t) { model_.setSerie(t); });
+    connect(txtNumero_, &QLineEdit::textEdited, this,
+            [this](const QString& t) { model_.setNumero(t); });
+    connect(txtMtoBase_, &QLineEdit::textEdited, this,
+            [this](const QString& t) { model_.setBase(t); });
+    connect(mkeFecEmis_, &QLineEdit::textChanged, this, [this] {
+        if (!syncing_)
+            model_.setFecha(mkeFecEmis_->displayText());
+    });
+    run(cmdOpciones1_[0], &FrmDetAgeRet::nuevo);
+    run(cmdOpciones1_[1], &FrmDetAgeRet::modificar);
+    run(cmdOpciones1_[2], &FrmDetAgeRet::eliminar);
+    connect(cmdAceptar_, &QPushButton::clicked, this, [this] {
+        cmdAceptar_->setFocus();
+        if (model_.aceptar())
+            accept();
+    });
+    connect(cmdSalir_, &QPushButton::clicked, this, [this] {
+        cmdSalir_->setFocus();
+        if (model_.salir())
+            accept();
+    });
+    connect(grdDetRet_, &QTableWidget::cellDoubleClicked, this, [this] {
+        if (!model_.readOnly())
+            model_.modificar();
+    });
+    connect(grdDetRet_, &QTableWidget::currentCellChanged, this, [this](int row) {
+        if (!syncing_)
+            model_.setCurrentPayment(row);
+    });
+
+    model_.onChange = [this] { sync(); };
+    model_.load();
+    move(1050 / 15, 350 / 15); // 1050, 350 twips
+    sync();
+}
+
+void FrmDetAgeRetDialog::run(QPushButton* button, void (FrmDetAgeRet::*action)()) {
+    connect(button, &QPushButton::clicked, this, [this, button, action] {
+        button->setFocus();
+        (model_.*action)();
+    });
+}
+
+bool FrmDetAgeRetDialog::filterKey(QObject* watched, QKeyEvent* key) {
+    if (voucher::isPaste(*key)) {
+        QApplication::clipboard()->clear();
+        return true;
+    }
+    const int code = voucher::keyCode(*key);
+    if (code < 0)
+        return false;
+    bool taken = false;
+    if (watched == txtSerie_) {
+        const int r =
+            model_.serieKey(code, txtSerie_->cursorPosition(), txtSerie_->hasSelectedText());
+        taken = voucher::applyKey(*txtSerie_, code, r);
+    } else if (watched == txtNumero_) {
+        taken = voucher::applyKey(*txtNumero_, code, model_.numeroKey(code));
+    } else if (watched == txtMtoBase_) {
+        const int r = model_.baseKey(code);
+        voucher::setLimit(*txtMtoBase_, model_.baseMaxLength());
+        taken = voucher::applyKey(*txtMtoBase_, code, r);
+    } else if (watched == mkeFecEmis_) {
+        if (code == 13) {
+            focusNextChild(); // Enter moves on like Tab
+            return true;
+        }
+        model_.fechaKey();
+        return false; // the mask takes digits only
+    }
+    if (model_.takeMoveOn())
+        focusNextChild();
+    return taken;
+}
+
+bool FrmDetAgeRetDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (voucher::clearsClipboard(*event))
+        return QDialog::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        return filterKey(watched, static_cast<QKeyEvent*>(event));
+    case QEvent::FocusIn:
+        if (watched == txtMtoBase_ && userMove(event)) {
+            model_.baseFocusIn();
+            voucher::setLimit(*txtMtoBase_, model_.baseMaxLength());
+        }
+        break;
+    case QEvent::FocusOut:
+        if (!userMove(event))
+            break;
+        if (watched == txtSerie_)
+            model_.serieFocusOut();
+        else if (watched == txtNumero_)
+            model_.numeroFocusOut();
+        else if (watched == txtMtoBase_) {
+            model_.baseFocusOut();
+            voucher::setLimit(*txtMtoBase_, model_.baseMaxLength());
+        }
+        break;
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void FrmDetAgeRetDialog::sync() {
+    if (syncing_)
+        return;
+    syncing_ = true;
+    const bool readOnly = model_.readOnly();
+    const bool keys = model_.keyEnabled();
+    voucher::setText(*txtNumRuc_, model_.ruc());
+    voucher::setText(*txtSerie_, model_.serie());
+    voucher::setText(*txtNumero_, model_.numero());
+    voucher::setDateText(*mkeFecEmis_, model_.fecha());
+    voucher::setText(*txtMtoBase_, model_.base());
+    voucher::setText(*txtTasa_, model_.tasa());
+    voucher::setText(*txtRetencion_, model_.retencion());
+    for (QLineEdit* e : {txtSerie_, txtNumero_}) {
+        e->setEnabled(keys);
+        e->setStyleSheet(voucher::greyStyle(keys));
+    }
+    for (QLineEdit* e : {mkeFecEmis_, txtMtoBase_}) {
+        e->setEnabled(!readOnly);
+        e->setStyleSheet(voucher::greyStyle(!readOnly));
+    }
+    for (QPushButton* b : cmdOpciones1_)
+        b->setVisible(!readOnly);
+    cmdAceptar_->setVisible(!readOnly);
+    syncList();
+    syncing_ = false;
+    applyFocus();
+}
+
+void FrmDetAgeRetDialog::syncList() {
+    const auto& rows = model_.payments();
+    grdDetRet_->setRowCount(int(rows.size()));
+    for (int r = 0; r < int(rows.size()); ++r) {
+        const FrmDetAgeRet::PaymentRow& p = rows[size_t(r)];
+        const QString cells[] = {p.nombre, p.serie, p.numero, p.fecha, p.tipo, p.montoShown()};
+        for (int c = 0; c < 6; ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            if (c == 5)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            grdDetRet_->setItem(r, c, item);
+        }
+    }
+    if (model_.currentPayment() >= 0)
+        grdDetRet_->setCurrentCell(model_.currentPayment(), 0);
+    lblNumTrab_->setText(model_.countCaption());
+}
+
+void FrmDetAgeRetDialog::applyFocus() {
+    QWidget* target = nullptr;
+    switch (model_.takeFocusRequest()) {
+    case FrmDetAgeRet::Focus::Serie:
+        target = txtSerie_;
+        break;
+    case FrmDetAgeRet::Focus::Numero:
+        target = txtNumero_;
+        break;
+    case FrmDetAgeRet::Focus::Fecha:
+        target = mkeFecEmis_;
+        break;
+    case FrmDetAgeRet::Focus::Base:
+        target = txtMtoBase_;
+        break;
+    case FrmDetAgeRet::Focus::None:
+        break;
+    }
+    if (target && target->isEnabled())
+        target->setFocus();
+}
+
+void FrmDetAgeRetDialog::reject() {
+    if (model_.salir())
+        QDialog::reject();
+}
+
+} // namespace ret

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "frmRetDet.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace ret {
+
+// The payment voucher window: shows the state of its frmRetDet and forwards what the user does.
+class frmRetDetDialog : public QDialog {
+    Q_OBJECT
+public:
+    frmRetDetDialog(Session& session, QWidget* parent);
+    frmRetDet& model() { return model_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+public slots:
+    // Escape and the close box leave as "&Salir" does.
+    void reject() override;
+
+private:
+    void sync();
+    void applyFocus();
+    bool filterKey(QObject* watched, QKeyEvent* key);
+
+    frmRetDet model_;
+    bool syncing_ = false;
+
+    QComboBox* cmbTipoDoc_ = nullptr;
+    QLabel* lblDesDoc_ = nullptr;
+    QLineEdit* txtSerie_ = nullptr;
+    QLineEdit* txtNumero_ = nullptr;
+    QLineEdit* mkeFecEmis_ = nullptr;
+    QLineEdit* txtMtoDet_ = nullptr;
+    QPushButton* cmdAceptar_ = nullptr;
+    QPushButton* cmdSalir_ = nullptr;
+};
+
+} // namespace ret

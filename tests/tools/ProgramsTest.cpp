@@ -102,19 +102,25 @@ TEST_F(ProgramsTest, InstallerWaitsOutAnotherProcessesLockThenSucceedsOnceFree) 
     EXPECT_EQ(freed.err, QString());
 }
 
-TEST_F(ProgramsTest, HubSendsARegisteredDeclarationUnderItsNextCorrel) {
+TEST_F(ProgramsTest, HubSendsAConsistentDeclarationAndRefusesAnInconsistentOne) {
     ASSERT_EQ(init().code, 0);
-    ret::test::insertDeclaration(*ret::Database::open(path("velkar/HUB000.db")), "20100070970",
-                                 "202403");
+    {
+        auto db = ret::Database::open(path("velkar/HUB000.db"));
+        ret::test::SampleDeclaration consistent(*db); // 201007
+        ret::test::insertDeclaration(*db, "20100070970", "202403");
+        // its voucher loses the payment vouchers behind it
+        db->execute("DELETE FROM F947RPDETDET WHERE periodo = '202403'");
+    }
     const QDate before = QDate::currentDate();
     for (const char* correl : {"001", "002"}) {
-        const ProgramRun r = run("hub", {"send", "20100070970", "202403"});
+        const ProgramRun r = run("hub", {"send", "20100070970", "201007"});
         EXPECT_EQ(r.code, 0) << r.err.toStdString();
-        EXPECT_TRUE(QRegularExpression(QStringLiteral("^Enviada 20100070970 202403 correl ") +
-                                       correl + " control [1-9][0-9]{7}\n$")
-                        .match(r.out)
-                        .hasMatch())
-            << r.out.toStdString();
+        const auto m = QRegularExpression(QStringLiteral("^Enviada 20100070970 201007 correl ") +
+                                          correl + " control [1-9][0-9]{7}\nResumen: (.*\.TXT)\n$")
+                           .match(r.out);
+        ASSERT_TRUE(m.hasMatch()) << r.out.toStdString();
+        EXPECT_TRUE(QFileInfo(m.captured(1)).isFile()) << m.captured(1).toStdString();
+        EXPECT_TRUE(m.captured(1).startsWith(path("velkar/TMP/0947201007")));
         EXPECT_EQ(r.err, QString());
     }
     auto db = ret::Database::open(path("velkar/HUB000.db"));
@@ -122,11 +128,15 @@ TEST_F(ProgramsTest, HubSendsARegisteredDeclarationUnderItsNextCorrel) {
     ASSERT_TRUE(c.next());
     EXPECT_TRUE(c.date("fec_env") == before || c.date("fec_env") == QDate::currentDate());
 
+    const ProgramRun refused = run("hub", {"send", "20100070970", "202403"});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_TRUE(refused.err.contains(path("velkar/TMP/062010007097009472024030.ERR")))
+        << refused.err.toStdString();
     const ProgramRun missing = run("hub", {"send", "20100070970", "202402"});
     EXPECT_EQ(missing.code, 1);
     EXPECT_EQ(missing.out, QString());
     EXPECT_TRUE(missing.err.contains("202402")) << missing.err.toStdString();
-    EXPECT_EQ(run("hub", {"send", "20100070970", "202403", "--hidden"}).code, 2);
+    EXPECT_EQ(run("hub", {"send", "20100070970", "201007", "--hidden"}).code, 2);
     EXPECT_EQ(db->scalar("SELECT count(*) FROM HCAB")->toInt(), 2);
 }
 

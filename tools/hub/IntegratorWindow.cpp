@@ -1,10 +1,14 @@
 #include "IntegratorWindow.h"
 
+#include "Configuration.h"
+#include "Database.h"
 #include "IntegratorPresence.h"
 #include "Messages.h"
+#include "Sending.h"
 
 #include <QFileInfo>
 #include <QHideEvent>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -26,9 +30,13 @@ IntegratorWindow::IntegratorWindow(const QString& title, QString declarations,
     auto* button =
         new QPushButton(QString::fromUtf8("Declaraciones de Agentes de Retención (0947)"), central);
     layout->addWidget(button);
+    auto* send =
+        new QPushButton(QString::fromUtf8("Enviar una declaración registrada..."), central);
+    layout->addWidget(send);
     layout->addStretch();
     setCentralWidget(central);
     connect(button, &QPushButton::clicked, this, &IntegratorWindow::startDeclarations);
+    connect(send, &QPushButton::clicked, this, &IntegratorWindow::sendDeclaration);
 
     // only the owner may look: the name is per user
     server_->setSocketOptions(QLocalServer::UserAccessOption);
@@ -39,6 +47,42 @@ IntegratorWindow::IntegratorWindow(const QString& title, QString declarations,
             s->deleteLater();
         }
     });
+}
+
+void IntegratorWindow::sendDeclaration() {
+    const QString profile = Profile::defaultLocation();
+    QStringList choices;
+    try {
+        const Configuration config = ReadConfiguration(Deliverable::SendCheck, Profile(profile));
+        auto db = Database::open(config.databasePath);
+        Cursor c = db->query(QStringLiteral("SELECT doc_id_d, periodo FROM CAB WHERE formulario = "
+                                            "'0947' ORDER BY doc_id_d, periodo"));
+        while (c.next())
+            choices << c.text(0).trimmed() + QLatin1Char(' ') + c.text(1);
+    } catch (const DbError& e) {
+        messages_.inform(MsgIcon::Critical, e.text(), windowTitle());
+        return;
+    }
+    if (choices.isEmpty()) {
+        messages_.inform(MsgIcon::Information,
+                         QString::fromUtf8("No hay declaraciones registradas que enviar."),
+                         windowTitle());
+        return;
+    }
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(
+        this, windowTitle(), QStringLiteral("Declaración (RUC periodo):"), choices, 0, false, &ok);
+    if (!ok)
+        return;
+    const QStringList parts = chosen.split(QLatin1Char(' '));
+    const SendingOutcome o = sendWithChecks(profile, parts.value(0), parts.value(1),
+                                            QFileInfo(declarations_).absolutePath());
+    QString text = o.text;
+    if (!o.summary.isEmpty())
+        text += QStringLiteral("\nResumen: ") + o.summary;
+    if (!o.problem.isEmpty())
+        text += QLatin1Char('\n') + o.problem;
+    messages_.inform(o.sent ? MsgIcon::Information : MsgIcon::Critical, text, windowTitle());
 }
 
 bool IntegratorWindow::publishing() const {

@@ -22,6 +22,8 @@ public:
     bool publishing() const;
     // What the window's button does: starts the module's windowed program.
     void startDeclarations();
+    // The integrator's sending of a registered declaration the user picks.
+    void sendDeclaration();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -7,6 +7,7 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QProcess>
 
 #include <map>
 
@@ -121,29 +122,96 @@ SendResult sendDeclaration(Database& db, const QString& ruc, const QString& peri
     return result;
 }
 
-int sendCommand(const QString& profilePath, const QString& ruc, const QString& period,
-                QTextStream& out, QTextStream& err) {
+namespace {
+
+struct ToolRun {
+    int code = -1;
+    QString err;
+};
+
+// Runs one of the module's send tools on the record, as the integrator does: headless, with
+// the same profile.
+ToolRun runTool(const QString& program, const QString& record, const QString& profilePath) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HUB000_INI"), profilePath);
+    env.insert(QStringLiteral("RET_HEADLESS"), QStringLiteral("1"));
+    p.setProcessEnvironment(env);
+    p.start(program, {record});
+    if (!p.waitForStarted() || !p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit)
+        return {-1, QStringLiteral("no se pudo ejecutar ") + program};
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardError()).trimmed()};
+}
+
+SendingOutcome refused(const QString& why) {
+    return {false, why, QString(), QString()};
+}
+
+// The next sending number, over every sending the integrator has made.
+QString nextSendingNumber(Database& db) {
+    const auto n = db.scalar(QStringLiteral("SELECT count(*) FROM HCAB"));
+    return QStringLiteral("%1").arg((n ? n->toLongLong() : 0) + 1, 8, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+SendingOutcome sendWithChecks(const QString& profilePath, const QString& ruc, const QString& period,
+                              const QString& toolDirectory) {
     const Profile profile(profilePath);
     const Configuration config = ReadConfiguration(Deliverable::SendCheck, profile);
-    if (config.databasePath.isEmpty()) {
-        err << "hub: " << profilePath << " names no database (DBName)\n";
-        return 1;
-    }
+    if (config.databasePath.isEmpty())
+        return refused(profilePath + QStringLiteral(" names no database (DBName)"));
     EnterSystemDirectory(config);
     std::unique_ptr<Database> db;
+    QString number;
     try {
         db = Database::open(config.databasePath);
+        if (!db->scalar(QStringLiteral("SELECT 1 FROM CAB WHERE tip_doc_d = 6 AND doc_id_d = ? "
+                                       "AND periodo = ? AND formulario = ?"),
+                        {ruc, period, kForm}))
+            return refused(QStringLiteral("no declaration %1 of RUC %2 for period %3")
+                               .arg(kForm, ruc, period));
+        number = nextSendingNumber(*db);
     } catch (const DbError& e) {
-        err << "hub: database " << config.databasePath << ": " << e.description() << '\n';
+        return refused(QStringLiteral("database %1: %2").arg(config.databasePath, e.description()));
+    }
+    const QString record = QStringLiteral("06") + ruc.leftJustified(15) + kForm + period +
+                           QStringLiteral("0") + number;
+
+    const ToolRun check = runTool(toolDirectory + QStringLiteral("/retcheck"), record, profilePath);
+    if (check.code == 1)
+        return refused(QStringLiteral("the declaration is inconsistent; see ") +
+                       joinPath(config.temporaryDirectory, QStringLiteral("06") + ruc + kForm +
+                                                               period + QStringLiteral("0.ERR")));
+    if (check.code != 0)
+        return refused(QStringLiteral("retcheck: ") + check.err);
+
+    const SendResult sent = sendDeclaration(*db, ruc, period, QDate::currentDate());
+    if (!sent.ok)
+        return refused(sent.error);
+    QString text = QStringLiteral("Enviada %1 %2 correl %3 control %4")
+                       .arg(ruc, period, sent.correl, sent.control);
+    const ToolRun summary =
+        runTool(toolDirectory + QStringLiteral("/retsumm"), record, profilePath);
+    if (summary.code != 0)
+        return {true, text, QStringLiteral("retsumm: ") + summary.err, QString()};
+    return {true, text, QString(),
+            joinPath(config.temporaryDirectory,
+                     kForm + period + QStringLiteral("0") + number + QStringLiteral(".TXT"))};
+}
+
+int sendCommand(const QString& profilePath, const QString& ruc, const QString& period,
+                const QString& toolDirectory, QTextStream& out, QTextStream& err) {
+    const SendingOutcome o = sendWithChecks(profilePath, ruc, period, toolDirectory);
+    if (!o.sent) {
+        err << "hub: " << o.text << '\n';
         return 1;
     }
-    const SendResult r = sendDeclaration(*db, ruc, period, QDate::currentDate());
-    if (!r.ok) {
-        err << "hub: " << r.error << '\n';
-        return 1;
-    }
-    out << "Enviada " << ruc << ' ' << period << " correl " << r.correl << " control " << r.control
-        << '\n';
+    out << o.text << '\n';
+    if (!o.summary.isEmpty())
+        out << "Resumen: " << o.summary << '\n';
+    if (!o.problem.isEmpty())
+        err << "hub: " << o.problem << '\n';
     return 0;
 }
 

@@ -25,8 +25,21 @@ struct SendResult {
 SendResult sendDeclaration(Database& db, const QString& ruc, const QString& period,
                            const QDate& today);
 
-// `hub send`: reads the profile, opens the shared database and sends. Returns the exit code.
+struct SendingOutcome {
+    bool sent = false;
+    QString text;    // what was sent, or why nothing was
+    QString problem; // sent, but the summary could not be made
+    QString summary; // the summary's text for the integrator (in TMP)
+};
+
+// The integrator's whole sending: retcheck on the declaration (an inconsistent one is not
+// sent; the outcome names its report), the copy into the history tables, then retsumm under the
+// next sending number. The tools are the programs in `toolDirectory`.
+SendingOutcome sendWithChecks(const QString& profilePath, const QString& ruc, const QString& period,
+                              const QString& toolDirectory);
+
+// `hub send`: the sending above, told on `out` and `err`. Returns the exit code.
 int sendCommand(const QString& profilePath, const QString& ruc, const QString& period,
-                QTextStream& out, QTextStream& err);
+                const QString& toolDirectory, QTextStream& out, QTextStream& err);
 
 } // namespace ret::hub

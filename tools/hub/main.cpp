@@ -22,8 +22,9 @@ int usage(QTextStream& err) {
            "  --hidden keeps it hidden, so the module does not see it; --launch starts\n"
            "  retdecl from it at once.\n"
            "       hub send RUC PERIOD [--ini PATH]\n"
-           "  Copies the registered 0947 declaration into the history tables under its next\n"
-           "  correl, as the integrator's sending does.\n";
+           "  The integrator's sending: retcheck on the registered 0947 declaration (an\n"
+           "  inconsistent one is not sent), its copy into the history tables under the next\n"
+           "  correl, and retsumm for its summary.\n";
     return 2;
 }
 
@@ -106,7 +107,8 @@ int main(int argc, char** argv) {
     if (args[0] == QLatin1String("run"))
         return runWindow(parser);
     if (args[0] == QLatin1String("send"))
-        return ret::hub::sendCommand(profilePath, args[1], args[2], out, err);
+        return ret::hub::sendCommand(profilePath, args[1], args[2],
+                                     QCoreApplication::applicationDirPath(), out, err);
 
     ret::hub::InitOptions o;
     o.directory = args[1];

@@ -116,7 +116,7 @@ TEST_F(ProgramsTest, HubSendsAConsistentDeclarationAndRefusesAnInconsistentOne) 
         const ProgramRun r = run("hub", {"send", "20100070970", "201007"});
         EXPECT_EQ(r.code, 0) << r.err.toStdString();
         const auto m = QRegularExpression(QStringLiteral("^Enviada 20100070970 201007 correl ") +
-                                          correl + " control [1-9][0-9]{7}\nResumen: (.*\.TXT)\n$")
+                                          correl + " control [1-9][0-9]{7}\nResumen: (.*\\.TXT)\n$")
                            .match(r.out);
         ASSERT_TRUE(m.hasMatch()) << r.out.toStdString();
         EXPECT_TRUE(QFileInfo(m.captured(1)).isFile()) << m.captured(1).toStdString();

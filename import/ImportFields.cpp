@@ -1,0 +1,308 @@
+#include "ImportFields.h"
+
+#include "Database.h"
+#include "Decimal.h"
+#include "FieldRules.h"
+#include "Lookups.h"
+#include "SerieRules.h"
+
+#include <map>
+
+namespace ret::import {
+namespace {
+
+const QString kUnknownCode =
+    QStringLiteral("Otro Error : Verifique Estructura de Tablas y datos a transferir");
+
+const std::map<QString, QString>& fixedTexts() {
+    static const std::map<QString, QString> texts = [] {
+        std::map<QString, QString> t;
+        const std::pair<const char*, const char*> list[] = {
+            {"0992", "El RUC no es de una Empresa, no debe ingresar la razón social"},
+            {"0993", "El RUC es de una Empresa, no debe ingresar apellidos y nombres"},
+            {"0858", "Número de Comprobante no es válido"},
+            {"0989", "La fecha de emisión del comprobante emitido es mayor a la fecha del sistema"},
+            {"0991", "La fecha de emisión del comprobante emitido no corresponde al periodo "
+                     "declarado"},
+            {"0990", "La fecha de emisión del comprobante origen es mayor a la fecha del sistema"},
+            {"0996", "Ingrese la Base Imponible(S/.)"},
+            {"0884", "La base imponible no es válida"},
+            {"0885", "La base imponible no es numérica"},
+            {"0886", "La base imponible debe tener un solo punto decimal"},
+            {"0887", "La base imponible debe tener doce(12) números enteros"},
+            {"0878", "La base imponible es muy grande"},
+            {"0883", "El tipo de comprobante no es válido"},
+            {"0984", "Ingrese el Importe del comprobante de pago"},
+            {"0988", "El importe del comprobante de pago no es válido"},
+            {"0987", "El importe del comprobante de pago no es numérico"},
+            {"0983", "El importe del comprobante de pago debe ser positivo"},
+            {"0986", "El importe del comprobante de pago debe tener un solo punto decimal"},
+            {"0985", "El importe del comprobante de pago debe tener doce(12) números enteros"},
+            {"0877", "El monto del comprobante de pago es muy grande"},
+            {"0201", "Faltan campos en su archivo de transferencia"},
+            {"0532", "Faltan campos en su archivo de transferencia"},
+            {"0879", "El monto del comprobante no es válido"},
+            {"0880", "El monto del comprobante no es numérico"},
+            {"0881", "El monto del comprobante debe tener un solo punto decimal"},
+            {"0882", "El monto del comprobante debe tener doce(12) números enteros"},
+            {"0901", "Existen campos en blanco en el archivo plano"},
+            {"0982", "El importe del comprobante de pago debe ser negativo"},
+            {"0994", "El tipo de moneda del comprobante emitido esta en soles"},
+            {"0995", "El tipo de moneda del comprobante emitido esta en dolares"},
+        };
+        for (const auto& [code, text] : list)
+            t[QLatin1String(code)] = QString::fromUtf8(text);
+        return t;
+    }();
+    return texts;
+}
+
+QDate readDate(const QString& text) {
+    return QDate::fromString(text, QStringLiteral("dd/MM/yyyy"));
+}
+
+bool allDigits(const QString& s) {
+    for (const QChar c : s) {
+        if (!serie::isDigit(c))
+            return false;
+    }
+    return !s.isEmpty();
+}
+
+} // namespace
+
+QString fixedErrorText(const QString& code) {
+    const auto it = fixedTexts().find(code);
+    return it == fixedTexts().end() ? QString() : it->second;
+}
+
+QString errorText(Database& db, const QString& code) {
+    const QString fixed = fixedErrorText(code);
+    if (!fixed.isEmpty())
+        return fixed;
+    const QString table = DescripcionError(db, code.toInt());
+    return table.isEmpty() ? kUnknownCode : table;
+}
+
+bool CuentaPye(const QStringList& lines) {
+    for (const QString& l : lines) {
+        if (l.count(QLatin1Char('|')) != kFields)
+            return false;
+    }
+    return true;
+}
+
+std::optional<int> firstUnterminatedLine(const QStringList& lines) {
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString t = lines[i].trimmed();
+        if (!t.isEmpty() && !t.endsWith(QLatin1Char('|')))
+            return i;
+    }
+    return std::nullopt;
+}
+
+bool Fechadesistema(const QString& date, const QDate& today) {
+    const QDate d = readDate(date);
+    return !d.isValid() || d <= today;
+}
+
+bool SoloNumero(int code) {
+    return (code >= '0' && code <= '9') || code == 8 || code == 13;
+}
+
+QString CadDev(const QString& line) {
+    const QStringList f = line.split(QLatin1Char('|'));
+    return f.value(5) + QLatin1Char(' ') + f.value(6);
+}
+
+std::optional<QString> LineCutter::next() {
+    if (rest_.isEmpty())
+        return std::nullopt;
+    const qsizetype bar = rest_.indexOf(QLatin1Char('|'));
+    if (bar <= 0) {
+        rest_ = bar < 0 ? QString() : rest_.mid(1);
+        return QString();
+    }
+    const QString field = rest_.left(bar).toUpper().trimmed();
+    rest_ = rest_.mid(bar + 1);
+    return field;
+}
+
+FieldChecker::FieldChecker(Database& db, const FieldRules& rules, QString declarantRuc,
+                           QString period, QDate today)
+    : db_(db), rules_(rules), declarantRuc_(std::move(declarantRuc)), period_(std::move(period)),
+      today_(today) {}
+
+bool FieldChecker::Val_Transf_CVS(QString& dato, int posicion) {
+    static const char* const kDefaults[kFields] = {"0001", "0003", "0853", "0854", "0855",
+                                                   "0857", "0858", "0859", "0884", "0883",
+                                                   "0857", "0858", "0859", "0988"};
+    if (posicion < 0 || posicion >= kFields)
+        return fail("0201");
+    code_ = QLatin1String(kDefaults[posicion]);
+    switch (posicion) {
+    case 0:
+        return ruc(dato);
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+        return name(dato, posicion);
+    case 5:
+        return serie(dato, retentionSerie_);
+    case 6:
+        return number(dato, 8);
+    case 7:
+        return retentionDate(dato);
+    case 8:
+        return base(dato);
+    case 9:
+        return type(dato);
+    case 10:
+        return serie(dato, paymentSerie_);
+    case 11:
+        return number(dato, paymentType_ == QLatin1String("99") ? 15 : 8);
+    case 12:
+        return paymentDate(dato);
+    default:
+        return amount(dato);
+    }
+}
+
+bool FieldChecker::ruc(const QString& dato) {
+    company_ = dato.startsWith(QLatin1String("20"));
+    if (dato == declarantRuc_)
+        return fail("0221");
+    return rules_.IsValidRuc(dato) && ValidaDocumento(db_, rules_, QStringLiteral("6"), dato);
+}
+
+bool FieldChecker::name(QString& dato, int posicion) {
+    const bool forbidden = company_ ? posicion > 1 : posicion == 1;
+    if (forbidden)
+        return dato.isEmpty() || fail(posicion == 1 ? "0992" : "0993");
+    if (dato.isEmpty())
+        return false;
+    if (dato.size() > 20)
+        dato = dato.left(company_ && posicion == 1 ? 40 : 20);
+    if (dato.contains(QChar(0x00D1)) || dato.contains(QChar(0x00F1)))
+        dato = rules_.ReplaceEnye(dato.trimmed());
+    if (!rules_.IsValidNameText(dato, 0))
+        return fail("0239");
+    return !dato.trimmed().isEmpty();
+}
+
+bool FieldChecker::serie(QString& dato, QString& remembered) {
+    remembered = dato;
+    if (dato.size() > 4 || dato.isEmpty() || dato.toUpper() == QLatin1String("XXX"))
+        return false;
+    dato = rules_.PadLeftWith(dato, 4, QLatin1Char('0'));
+    remembered = dato;
+    if (!rules_.IsLetterOrDigitKey(dato.at(0).unicode(), 0, 0))
+        return false;
+    for (qsizetype i = 1; i < dato.size(); ++i) {
+        if (rules_.FilterDigitKey(dato.at(i).unicode(), false, 0, 0) == 0)
+            return false;
+    }
+    return true;
+}
+
+bool FieldChecker::number(QString& dato, int max) {
+    if (dato.size() > max || dato.isEmpty())
+        return false;
+    dato = rules_.PadLeftWith(dato, max, QLatin1Char('0'));
+    return allDigits(dato) && Decimal::leadingValue(dato) > Decimal();
+}
+
+bool FieldChecker::date(const QString& dato, QDate& out) {
+    out = readDate(dato);
+    return dato.size() == 10 && out.isValid() &&
+           rules_.IsDateInRange(dato, QStringLiteral("01/01/1850"), QStringLiteral("01/01/2500"));
+}
+
+bool FieldChecker::retentionDate(const QString& dato) {
+    QDate d;
+    if (!date(dato, d))
+        return false;
+    if (!Fechadesistema(dato, today_))
+        return fail("0989");
+    if (d.toString(QStringLiteral("yyyyMM")) != period_)
+        return fail("0991");
+    return serie::importRetentionAllowed(retentionSerie_, d) || fail("0857");
+}
+
+bool FieldChecker::paymentDate(const QString& dato) {
+    QDate d;
+    if (!date(dato, d))
+        return false;
+    if (!Fechadesistema(dato, today_))
+        return fail("0990");
+    if (d.toString(QStringLiteral("yyyyMM")) > period_)
+        return fail("0868");
+    return serie::importPaymentAllowed(paymentType_, paymentSerie_, d) || fail("0857");
+}
+
+bool FieldChecker::base(const QString& dato) {
+    if (dato.isEmpty())
+        return fail("0996");
+    if (dato == QLatin1String("0"))
+        return false;
+    for (const QChar c : dato) {
+        if (c != QLatin1Char('.') && !SoloNumero(c.unicode()))
+            return fail("0885");
+    }
+    const qsizetype points = dato.count(QLatin1Char('.'));
+    if (points > 1)
+        return fail("0886");
+    const qsizetype point = dato.indexOf(QLatin1Char('.'));
+    if (point > 12)
+        return fail("0887");
+    if (point >= 0 && dato.size() > 15)
+        return fail("0878");
+    if (point < 0 && dato.size() > 12)
+        return fail("0887");
+    return true;
+}
+
+bool FieldChecker::type(QString& dato) {
+    paymentType_.clear();
+    if (dato.isEmpty())
+        return false;
+    dato = rules_.PadLeftWith(dato, 2, QLatin1Char('0'));
+    paymentType_ = dato;
+    const SqlDialect& d = db_.dialect();
+    return db_
+        .scalar(QStringLiteral("SELECT 1 FROM PARAM WHERE numero = '233' AND %1 = '1' AND "
+                               "argumento = ?")
+                    .arg(d.substring(QStringLiteral("funcion"), 63, 1)),
+                {dato})
+        .has_value();
+}
+
+bool FieldChecker::amount(const QString& dato) {
+    if (dato.isEmpty())
+        return fail("0984");
+    if (dato == QLatin1String("0"))
+        return false;
+    for (qsizetype i = 0; i < dato.size(); ++i) {
+        const QChar c = dato.at(i);
+        const bool creditSign =
+            i == 0 && c == QLatin1Char('-') && paymentType_ == QLatin1String("07");
+        if (c != QLatin1Char('.') && !creditSign && !SoloNumero(c.unicode()))
+            return fail("0987");
+    }
+    if (dato.startsWith(QLatin1Char('-')))
+        return fail("0983");
+    const qsizetype points = dato.count(QLatin1Char('.'));
+    if (points > 1)
+        return fail("0986");
+    const qsizetype point = dato.indexOf(QLatin1Char('.'));
+    if (point > 12)
+        return fail("0985");
+    if (point >= 0 && dato.size() > 15)
+        return fail("0877");
+    if (point < 0 && dato.size() > 12)
+        return fail("0985");
+    return true;
+}
+
+} // namespace ret::import

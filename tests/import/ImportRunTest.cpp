@@ -1,0 +1,128 @@
+#include "ImportRun.h"
+
+#include "../support/SampleEnvironment.h"
+
+#include <QDir>
+
+using namespace ret;
+using namespace ret::import;
+
+namespace {
+
+const QString kLine1 = "20512345671|EMPRESA ANDINA SAC||||E001|1|20/07/2010|1000|01|F001|11|"
+                       "20/07/2010|700.00|";
+const QString kLine2 = "20512345671|EMPRESA ANDINA SAC||||E001|1|20/07/2010|1000|07|F001|12|"
+                       "20/07/2010|150.00|";
+const QString kPerson = "10412345679||QUISPE|MAMANI|ANA|0001|2|05/07/2010|250.25|01|0001|13|"
+                        "01/07/2010|250.25|";
+const QString kBad = "20512345671|EMPRESA ANDINA SAC||||E001|3|20/07/2010|0|01|F001|14|"
+                     "20/07/2010|10|"; // base 0
+
+class ImportRunTest : public test::SampleEnvironmentTest {
+protected:
+    void SetUp() override {
+        test::SampleEnvironmentTest::SetUp();
+        session.CurrentRuc = "20100070970";
+        session.CurrentPeriod = "201007";
+        session.RetentionRate = "0.06";
+        session.RetentionKind = "R";
+        QDir().mkpath(path("in"));
+    }
+    void writeImport(const QByteArray& bytes) { writeFile("in/094720100070970201007.TXT", bytes); }
+    static QByteArray lines(const QStringList& l) {
+        QByteArray b;
+        for (const QString& s : l)
+            b += s.toLatin1() + "\r\n";
+        return b;
+    }
+    RunResult run() { return Transferencia(session, path("in")); }
+    int rows(const char* t) { return count(QString("SELECT count(*) FROM ") + t); }
+};
+
+} // namespace
+
+TEST_F(ImportRunTest, AcceptedLinesAreStagedAndRejectedOnesRecorded) {
+    writeImport(lines({kLine1, kLine2, kPerson, kBad}));
+    const RunResult r = run();
+    EXPECT_EQ(r.outcome, Outcome::Done);
+    EXPECT_EQ(r.accepted, 3);
+    EXPECT_EQ(r.rejected, 1);
+    EXPECT_EQ(rows("TMPF947RPCAB"), 2);
+    EXPECT_EQ(rows("TMPF947RPDET"), 2); // two lines share one retention voucher
+    EXPECT_EQ(rows("TMPF947RPDETDET"), 3);
+    EXPECT_EQ(db->scalar("SELECT mto_imp_rp FROM TMPF947RPDET WHERE num_doc_ret = '20512345671'")
+                  ->toString(),
+              "60.00");
+    EXPECT_EQ(
+        db->scalar("SELECT mto_cp_det FROM TMPF947RPDETDET WHERE tip_cp_det = '07'")->toString(),
+        "-150");
+    EXPECT_EQ(db->scalar("SELECT des_razon FROM TMPF947RPCAB WHERE num_doc_ret = '10412345679'")
+                  ->toString(),
+              "QUISPE MAMANI ANA");
+    EXPECT_EQ(readFile("velkar/RPT094720100070970201007.Log"), lines({kBad}));
+    EXPECT_EQ(readFile("velkar/RPT094720100070970201007.Err"),
+              QString("20512345671 E001 3").leftJustified(25).toLatin1() +
+                  " La base imponible no es v\xE1lida\r\n");
+
+    CalcularTot(session);
+    EXPECT_EQ(db->scalar("SELECT mto_base_rp FROM TMPF947RPCAB WHERE num_doc_ret = '20512345671'")
+                  ->toString(),
+              "1000.0000");
+}
+
+TEST_F(ImportRunTest, ASecondImportRefusesEachPaymentVoucherAndStartsFreshFiles) {
+    writeImport(lines({kLine1, kPerson}));
+    ASSERT_EQ(run().accepted, 2);
+    writeImport(lines({kLine1, kPerson, kLine2}));
+    const RunResult r = run();
+    EXPECT_EQ(r.accepted, 1);
+    EXPECT_EQ(r.rejected, 2);
+    EXPECT_EQ(rows("TMPF947RPCAB"), 2);
+    EXPECT_EQ(rows("TMPF947RPDET"), 2);
+    EXPECT_EQ(rows("TMPF947RPDETDET"), 3);
+    const QByteArray errors = readFile("velkar/RPT094720100070970201007.Err");
+    EXPECT_EQ(errors.count("El registro ya existe"), 2);
+    EXPECT_EQ(readFile("velkar/RPT094720100070970201007.Log"), lines({kLine1, kPerson}));
+}
+
+TEST_F(ImportRunTest, WholeFileRefusalsStageNothing) {
+    struct Case {
+        QByteArray file;
+        Outcome outcome;
+    } cases[] = {
+        {lines({kLine1, kLine1.left(kLine1.size() - 1)}), Outcome::WrongFieldCount},
+        {lines({kLine1, kLine1 + "|"}), Outcome::WrongFieldCount},
+        {lines({kLine1, "|" + kLine1.left(kLine1.size() - 1)}), Outcome::Unterminated},
+    };
+    for (const auto& c : cases) {
+        writeImport(c.file);
+        EXPECT_EQ(run().outcome, c.outcome);
+        EXPECT_EQ(rows("TMPF947RPDETDET"), 0);
+    }
+    QFile::remove(path("in/094720100070970201007.TXT"));
+    EXPECT_EQ(run().outcome, Outcome::FileMissing);
+    EXPECT_EQ(Transferencia(session, "").outcome, Outcome::NoDirectory);
+}
+
+TEST_F(ImportRunTest, LinesThatAreNotTextAreRejectedWithoutHarm) {
+    QByteArray nul = kPerson.toLatin1();
+    nul[20] = '\0';
+    const QByteArray endless = QByteArray(5000, 'A') + QByteArray(14, '|');
+    writeImport(lines({kLine1}) + nul + "\r\n" + endless + "\r\n" + "\x81" + QByteArray(14, '|') +
+                "\r\n");
+    const RunResult r = run();
+    EXPECT_EQ(r.outcome, Outcome::Done);
+    EXPECT_EQ(r.accepted, 1);
+    EXPECT_EQ(r.rejected, 3);
+    EXPECT_EQ(readFile("velkar/RPT094720100070970201007.Err").count("Otro Error"), 3);
+}
+
+TEST_F(ImportRunTest, StoppingPartWayKeepsWholeLinesOnly) {
+    writeImport(lines({kLine1, kLine2, kPerson}));
+    const RunResult r = Transferencia(session, path("in"), [](int done, int) { return done < 1; });
+    EXPECT_EQ(r.outcome, Outcome::Aborted);
+    EXPECT_EQ(r.accepted, 1);
+    EXPECT_EQ(rows("TMPF947RPCAB"), 1);
+    EXPECT_EQ(rows("TMPF947RPDET"), 1);
+    EXPECT_EQ(rows("TMPF947RPDETDET"), 1);
+}

@@ -68,8 +68,13 @@ bool ValidaDocumento(Database& db, const FieldRules& rules, const QString& type,
         return false;
     // "06" and "6" are the same type
     const QString key = QString::number(Decimal::leadingValue(type).roundedToWhole());
-    const auto record = documentTypeRecord(db, key);
-    if (!record)
+    return ValidaDocumentoSegun(documentTypeRecord(db, key), rules, num);
+}
+
+bool ValidaDocumentoSegun(const std::optional<QString>& record, const FieldRules& rules,
+                          const QString& number) {
+    const QString num = number.trimmed();
+    if (!record || num.isEmpty())
         return false;
     const qint64 length = Decimal::leadingValue(ParamField(*record, 46, 2)).roundedToWhole();
     const bool lengthOk =

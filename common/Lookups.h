@@ -38,6 +38,11 @@ SqlText SqlContribuyentes(Database& db, const QString& form, const QString& user
 bool ValidaDocumento(Database& db, const FieldRules& rules, const QString& type,
                      const QString& number);
 
+// The same check against a document-type record already read (nullopt: the type has none), for
+// callers that check many numbers of one type.
+bool ValidaDocumentoSegun(const std::optional<QString>& record, const FieldRules& rules,
+                          const QString& number);
+
 // counter += step within the 16-bit range (std::overflow_error outside it); the new value as
 // text.
 QString Incrementa(std::int16_t& counter, std::int16_t step);

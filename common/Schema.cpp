@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QDateTime>
 
+#include <cstdio>
 #include <stdexcept>
 
 namespace ret {
@@ -196,8 +197,15 @@ const TableDef& tableDef(const QString& name) {
 QVariant storedValue(ColumnType type, const QVariant& value) {
     if (type != ColumnType::Date || value.isNull())
         return value;
-    if (value.typeId() == QMetaType::QDate)
-        return value.toDate().toString(Qt::ISODate);
+    if (value.typeId() == QMetaType::QDate) {
+        // written by hand: large imports store hundreds of thousands of dates
+        const QDate d = value.toDate();
+        if (!d.isValid())
+            return QVariant();
+        char text[11];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.year(), d.month(), d.day());
+        return QString::fromLatin1(text, 10);
+    }
     if (value.typeId() == QMetaType::QDateTime) {
         const QDateTime dt = value.toDateTime();
         if (dt.time() == QTime(0, 0))

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <optional>
 
 namespace ret {
@@ -21,6 +22,9 @@ constexpr int kFields = 14;
 QString errorText(Database& db, const QString& code);
 // The module's own text of a code; empty for the codes whose text is the error table's.
 QString fixedErrorText(const QString& code);
+
+// A date "dd/mm/yyyy" of the file; invalid when it is not one.
+QDate readImportDate(const QString& text);
 
 // Every line holds exactly 14 "|".
 bool CuentaPye(const QStringList& lines);
@@ -82,6 +86,10 @@ private:
     QString retentionSerie_;
     QString paymentType_;
     QString paymentSerie_;
+
+    // read once per import: they do not change while it runs
+    std::optional<std::optional<QString>> rucRecord_;
+    std::map<QString, bool> typeAllowed_;
 };
 
 } // namespace ret::import

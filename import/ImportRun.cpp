@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <set>
+
 namespace ret::import {
 namespace {
 
@@ -22,27 +24,58 @@ constexpr int kLongestLine = 1000;
 // Lines that are not text at all are recorded under a code of no error-table row.
 const QString kBadLine = QStringLiteral("9999");
 
+// One line of the import file as it is read: its first bytes, and what the whole-file checks
+// need of the whole line, however long it is.
 struct FileLine {
     QString text;
     bool usable = true;
+    int separators = 0;
+    bool terminated = true; // blank, or ends with "|" after trimming
 };
 
-std::vector<FileLine> readLines(const QByteArray& bytes) {
-    std::vector<FileLine> lines;
-    QList<QByteArray> raw = bytes.split('\n');
-    if (!bytes.isEmpty() && bytes.endsWith('\n'))
-        raw.removeLast();
-    for (QByteArray& r : raw) {
-        if (r.endsWith('\r'))
-            r.chop(1);
-        FileLine l;
-        l.usable = r.size() <= kLongestLine && cp1252::decodeStrict(r, l.text);
-        if (!l.usable)
-            l.text = cp1252::decode(r); // still counted by the whole-file checks
-        lines.push_back(l);
+// Reads the file a line at a time, so that a file of any size is read with flat memory.
+class LineReader {
+public:
+    explicit LineReader(QFile& file) : file_(file) {}
+
+    bool next(FileLine& line) {
+        if (file_.atEnd())
+            return false;
+        QByteArray head;
+        int separators = 0;
+        char last = 0;
+        bool complete = false;
+        while (!complete && !file_.atEnd()) {
+            const QByteArray chunk = file_.readLine(4096);
+            if (chunk.isEmpty())
+                break;
+            complete = chunk.endsWith('\n');
+            if (head.size() <= kLongestLine + 2)
+                head += chunk.left(kLongestLine + 2 - head.size());
+            separators += int(chunk.count('|'));
+            for (qsizetype i = chunk.size() - 1; i >= 0; --i) {
+                const char c = chunk.at(i);
+                if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
+                    last = c;
+                    break;
+                }
+            }
+        }
+        if (head.endsWith('\n'))
+            head.chop(1);
+        if (head.endsWith('\r'))
+            head.chop(1);
+        line.separators = separators;
+        line.terminated = last == 0 || last == '|';
+        line.usable = head.size() <= kLongestLine && cp1252::decodeStrict(head, line.text);
+        if (!line.usable)
+            line.text = cp1252::decode(head.left(kLongestLine));
+        return true;
     }
-    return lines;
-}
+
+private:
+    QFile& file_;
+};
 
 // The log and error files of a run, each started afresh on its first line.
 class RejectLog {
@@ -86,49 +119,65 @@ private:
 class Stager {
 public:
     Stager(Database& db, const Session& s)
-        : db_(db), kind_(s.RetentionKind), rate_(s.RetentionRate) {
-        if (kind_.isEmpty())
-            kind_ = QStringLiteral("R");
+        : kind_(s.RetentionKind.isEmpty() ? QStringLiteral("R") : s.RetentionKind),
+          rate_(Decimal::leadingValue(s.RetentionRate)),
+          subject_(db.prepare(QStringLiteral(
+              "INSERT INTO TMPF947RPCAB (tip_retencion, tip_doc_ret, num_doc_ret, des_razon, "
+              "des_apellido_p, des_apellido_m, des_nombres) VALUES (?, 6, ?, ?, ?, ?, ?)"))),
+          voucher_(db.prepare(QStringLiteral(
+              "INSERT INTO TMPF947RPDET (tip_retencion, tip_doc_ret, num_doc_ret, num_serie_cp, "
+              "num_cp, fec_emision_cp, mto_base_rp, mto_imp_rp) VALUES (?, 6, ?, ?, ?, ?, ?, ?)"))),
+          payment_(db.prepare(
+              QStringLiteral("INSERT INTO TMPF947RPDETDET VALUES (?, ?, ?, ?, ?, ?, ?, ?)"))) {
+        // what is staged already, looked up in memory for every line
+        Cursor c =
+            db.query(QStringLiteral("SELECT num_doc_ret FROM TMPF947RPCAB WHERE tip_retencion = ?"),
+                     {kind_});
+        while (c.next())
+            subjects_.insert(c.text(0));
+        Cursor v = db.query(QStringLiteral("SELECT num_doc_ret, num_serie_cp, num_cp FROM "
+                                           "TMPF947RPDET"));
+        while (v.next())
+            vouchers_.insert(v.text(0) + QLatin1Char('|') + v.text(1) + QLatin1Char('|') +
+                             v.text(2));
     }
 
     void stage(const QStringList& f) {
         const QString& ruc = f[0];
-        if (!db_.scalar(QStringLiteral("SELECT 1 FROM TMPF947RPCAB WHERE num_doc_ret = ? AND "
-                                       "tip_retencion = ?"),
-                        {ruc, kind_})) {
+        const bool newSubject = !subjects_.count(ruc);
+        if (newSubject) {
             const bool company = ruc.startsWith(QLatin1String("20"));
             const QString blank = QStringLiteral(" ");
             const QString razon = company ? f[1] : (f[2] + blank + f[3] + blank + f[4]).left(40);
-            db_.execute(QStringLiteral("INSERT INTO TMPF947RPCAB (tip_retencion, tip_doc_ret, "
-                                       "num_doc_ret, des_razon, des_apellido_p, des_apellido_m, "
-                                       "des_nombres) VALUES (?, 6, ?, ?, ?, ?, ?)"),
-                        {kind_, ruc, razon, company ? blank : (f[2].isEmpty() ? blank : f[2]),
-                         company ? blank : f[3], company ? blank : f[4]});
+            subject_.execute({kind_, ruc, razon, company ? blank : (f[2].isEmpty() ? blank : f[2]),
+                              company ? blank : f[3], company ? blank : f[4]});
         }
-        if (!db_.scalar(QStringLiteral("SELECT 1 FROM TMPF947RPDET WHERE num_doc_ret = ? AND "
-                                       "num_serie_cp = ? AND num_cp = ?"),
-                        {ruc, f[5], f[6]})) {
+        const QString voucherKey = ruc + QLatin1Char('|') + f[5] + QLatin1Char('|') + f[6];
+        const bool newVoucher = !vouchers_.count(voucherKey);
+        if (newVoucher) {
             const Decimal base = Decimal::leadingValue(f[8]);
-            const Decimal rate = Decimal::leadingValue(rate_);
-            db_.execute(QStringLiteral("INSERT INTO TMPF947RPDET (tip_retencion, tip_doc_ret, "
-                                       "num_doc_ret, num_serie_cp, num_cp, fec_emision_cp, "
-                                       "mto_base_rp, mto_imp_rp) VALUES (?, 6, ?, ?, ?, ?, ?, ?)"),
-                        {kind_, ruc, f[5], f[6],
-                         QDate::fromString(f[7], QStringLiteral("dd/MM/yyyy")), f[8],
-                         formatNumber(base * rate, QStringLiteral("###########0.#0"))});
+            voucher_.execute({kind_, ruc, f[5], f[6], readImportDate(f[7]), f[8],
+                              formatNumber(base * rate_, QStringLiteral("###########0.#0"))});
         }
         QString amount = f[13];
         if (Decimal::leadingValue(f[9]) == Decimal::fromInt(7))
             amount = (-Decimal::leadingValue(f[13])).toShortString();
-        db_.execute(QStringLiteral("INSERT INTO TMPF947RPDETDET VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-                    {ruc, f[5], f[6], f[9], f[10], f[11],
-                     QDate::fromString(f[12], QStringLiteral("dd/MM/yyyy")), amount});
+        payment_.execute({ruc, f[5], f[6], f[9], f[10], f[11], readImportDate(f[12]), amount});
+        // only a line staged whole counts as staged
+        if (newSubject)
+            subjects_.insert(ruc);
+        if (newVoucher)
+            vouchers_.insert(voucherKey);
     }
 
 private:
-    Database& db_;
     QString kind_;
-    QString rate_;
+    Decimal rate_;
+    Statement subject_;
+    Statement voucher_;
+    Statement payment_;
+    std::set<QString> subjects_;
+    std::set<QString> vouchers_;
 };
 
 // Validates the fields of a line in order; the normalised fields, or the failing code.
@@ -169,46 +218,60 @@ RunResult Transferencia(Session& session, const QString& directory,
         r.outcome = Outcome::FileMissing;
         return r;
     }
-    const std::vector<FileLine> lines = readLines(file.readAll());
-    QStringList texts;
-    for (const FileLine& l : lines)
-        texts << l.text;
-    if (!CuentaPye(texts)) {
-        r.outcome = Outcome::WrongFieldCount;
-        return r;
+    // first pass: the whole-file checks, before anything is staged
+    int total = 0;
+    {
+        LineReader reader(file);
+        FileLine l;
+        bool counts = true;
+        bool terminated = true;
+        while (reader.next(l)) {
+            ++total;
+            counts = counts && l.separators == kFields;
+            terminated = terminated && l.terminated;
+        }
+        if (!counts) {
+            r.outcome = Outcome::WrongFieldCount;
+            return r;
+        }
+        if (!terminated) {
+            r.outcome = Outcome::Unterminated;
+            return r;
+        }
     }
-    if (firstUnterminatedLine(texts)) {
-        r.outcome = Outcome::Unterminated;
-        return r;
-    }
+    file.seek(0);
 
     Database& db = *session.db;
     FieldChecker checker(db, *session.rules, session.CurrentRuc.trimmed(), session.CurrentPeriod,
                          QDate::currentDate());
     RejectLog log(db, r.logFile, r.errorFile);
-    Stager stager(db, session);
     try {
         Transaction tx(db);
-        for (size_t i = 0; i < lines.size(); ++i) {
-            if (progress && !progress(int(i), int(lines.size()))) {
+        Stager stager(db, session);
+        Statement savepoint = db.prepare(QStringLiteral("SAVEPOINT linea"));
+        Statement release = db.prepare(QStringLiteral("RELEASE linea"));
+        LineReader reader(file);
+        FileLine current;
+        for (int i = 0; reader.next(current); ++i) {
+            if (progress && !progress(i, total)) {
                 r.outcome = Outcome::Aborted;
                 break;
             }
-            const QString& line = lines[i].text;
+            const QString& line = current.text;
             const QString identifier =
                 line.section(QLatin1Char('|'), 0, 0).trimmed() + QLatin1Char(' ') + CadDev(line);
             QStringList fields;
             QString code;
-            if (!lines[i].usable || !checkLine(checker, line, fields, code)) {
+            if (!current.usable || !checkLine(checker, line, fields, code)) {
                 ++r.rejected;
-                log.record(line, identifier, lines[i].usable ? code : kBadLine);
+                log.record(line, identifier, current.usable ? code : kBadLine);
                 continue;
             }
             // a line is staged whole or not at all
-            db.execute(QStringLiteral("SAVEPOINT linea"));
+            savepoint.execute();
             try {
                 stager.stage(fields);
-                db.execute(QStringLiteral("RELEASE linea"));
+                release.execute();
                 ++r.accepted;
             } catch (const DbError& e) {
                 db.execute(QStringLiteral("ROLLBACK TO linea"));
@@ -226,7 +289,7 @@ RunResult Transferencia(Session& session, const QString& directory,
         r.accepted = 0;
     }
     if (progress && r.outcome != Outcome::Aborted)
-        progress(int(lines.size()), int(lines.size()));
+        progress(total, total);
     return r;
 }
 

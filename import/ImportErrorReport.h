@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+namespace ret {
+class Database;
+}
+
+namespace ret::import {
+
+// What the import error report prints besides the error file's lines.
+struct ErrorReportHeader {
+    QString ruc;    // the declarant's RUC
+    QString name;   // its name in the contributors' table
+    QString period; // yyyymm
+    QDateTime now;
+};
+
+// Composes the import error report (RYP001) from a run's error file into `reportPath`, as
+// PrintScript: portrait, a page header repeated on every page, a sub-total block after every 69
+// errors and the total. Returns false when the error file cannot be read or the report written.
+bool ImprimirErroresImportacion(const QString& errorFile, const QString& reportPath,
+                                const ErrorReportHeader& header);
+
+// The declarant's name for the header (CONT, document type 6); empty when it has no row.
+QString declarantName(Database& db, const QString& ruc);
+
+} // namespace ret::import

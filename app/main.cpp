@@ -1,4 +1,5 @@
 #include "AppWindows.h"
+#include "BatchImport.h"
 #include "DeclarationWindows.h"
 #include "IntegratorPresence.h"
 #include "MDIFrm.h"
@@ -30,6 +31,14 @@ std::unique_ptr<ret::MessageSink> messageSink() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // the batch import needs no integrator window and no display
+    if (argc > 1 && qstrcmp(argv[1], "--import") == 0) {
+        QCoreApplication app(argc, argv);
+        ret::HeadlessMessages messages;
+        QTextStream out(stdout);
+        return ret::import::runBatchImport(
+            app.arguments().mid(2), ret::Profile(ret::Profile::defaultLocation()), messages, out);
+    }
     // the program always has windows; without a display they are drawn nowhere and every
     // message goes to standard error
     if (!displayAvailable())

@@ -6,6 +6,7 @@
 #include "Declarations.h"
 
 #include <QDate>
+#include <QDir>
 
 #include <QFile>
 #include <QFileInfo>
@@ -206,4 +207,32 @@ TEST_F(ProgramsTest, TheSendSummaryRegistersItsReportAndLeavesTheTextForTheInteg
     auto db = ret::Database::open(path("velkar/HUB000.db"));
     EXPECT_EQ(db->scalar("SELECT Archivo FROM SPOOL WHERE CodRep = 'RYP004'")->toString(),
               "00000001.PRN");
+}
+
+TEST_F(ProgramsTest, TheBatchImportStagesSavesAndReportsRefusedLines) {
+    ASSERT_EQ(init().code, 0);
+    QDir().mkpath(path("in"));
+    writeFile(
+        "in/094720100070970201007.TXT",
+        "20512345671|EMPRESA ANDINA SAC||||E001|1|20/07/2010|1000|01|F001|11|20/07/2010|"
+        "1000.00|\r\n"
+        "10412345679||QUISPE|MAMANI|ANA|0001|2|05/07/2010|250.25|01|0001|13|01/07/2010|"
+        "250.25|\r\n"
+        "20512345671|EMPRESA ANDINA SAC||||E001|3|20/07/2010|0|01|F001|14|20/07/2010|10|\r\n");
+    ProgramRun r = run("retdecl", {"--import", path("in"), "20100070970", "201007", "--save"});
+    EXPECT_EQ(r.code, 1) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("2 Transferidos\n1 Rechazados\n")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("Reporte de errores: " + path("velkar/RPT/00000001.PRN")));
+    EXPECT_TRUE(QFileInfo::exists(path("velkar/RPT/00000001.PRN")));
+    auto db = ret::Database::open(path("velkar/HUB000.db"));
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM CAB")->toInt(), 1);
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM F947RPDETDET")->toInt(), 2);
+    // box 401 follows the imported retentions: 60.00 + 15.02
+    EXPECT_EQ(db->scalar("SELECT i_valor FROM DET WHERE casilla = '401'")->toString(), "75");
+    EXPECT_EQ(db->scalar("SELECT i_valor FROM DET WHERE casilla = '500'")->toString(), "01");
+
+    // the same file again: the declaration's stored detail is staged first, every line a duplicate
+    r = run("retdecl", {"--import", path("in"), "20100070970", "201007"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.out.contains("0 Transferidos\n3 Rechazados\n")) << r.out.toStdString();
 }

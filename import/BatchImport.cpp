@@ -1,0 +1,140 @@
+#include "BatchImport.h"
+
+#include "Connection.h"
+#include "DeclarationStore.h"
+#include "FieldRules.h"
+#include "Frm947.h"
+#include "ImportErrorReport.h"
+#include "ImportRun.h"
+#include "Messages.h"
+#include "Period.h"
+#include "ReportRegister.h"
+#include "Session.h"
+#include "Windows.h"
+
+namespace ret::import {
+namespace {
+
+// The batch has no windows: one it would open is a fault of its own use.
+class NoWindows final : public WindowOpener {
+public:
+    void open(Window) override {}
+};
+
+QString outcomeText(const RunResult& r) {
+    switch (r.outcome) {
+    case Outcome::NoDirectory:
+        return QStringLiteral(
+            "Seleccionar directorio donde se encuentran\nlos archivos a transferir");
+    case Outcome::FileMissing:
+        return QStringLiteral("En la ruta indicada, no se encuentra el archivo a transferir, "
+                              "verifique la ruta");
+    case Outcome::WrongFieldCount:
+        return QStringLiteral("El archivo de importación no tiene el número de campos correctos");
+    case Outcome::Unterminated:
+        return QStringLiteral("Cada línea del archivo debe terminar con el separador |");
+    case Outcome::Failed:
+        return r.failure;
+    default:
+        return {};
+    }
+}
+
+// A declaration not registered yet gets its header as a new one: the contributor, the period,
+// modality "01" and rectification "No".
+bool fillNewHeader(Frm947& w, const QString& ruc, const QString& period) {
+    int contributor = -1;
+    for (size_t i = 0; i < w.contributors().size(); ++i) {
+        if (w.contributors()[i].ruc() == ruc)
+            contributor = int(i);
+    }
+    if (contributor < 0)
+        return false;
+    w.chooseContributor(contributor);
+    for (size_t i = 0; i < w.modalities().size(); ++i) {
+        if (w.modalities()[i].code() == QLatin1String("01"))
+            w.chooseModality(int(i));
+    }
+    w.setPeriodText(periodToText(period));
+    w.setRectification(false);
+    return true;
+}
+
+} // namespace
+
+int runBatchImport(const QStringList& arguments, const Profile& profile, MessageSink& messages,
+                   QTextStream& out) {
+    const bool save = arguments.contains(QStringLiteral("--save"));
+    QStringList args = arguments;
+    args.removeAll(QStringLiteral("--save"));
+    if (args.size() != 3) {
+        out << "usage: retdecl --import DIR RUC PERIOD [--save]\n";
+        return 2;
+    }
+    const QString directory = args[0];
+    const QString ruc = args[1].trimmed();
+    const QString period = args[2].trimmed();
+
+    Session session;
+    session.config = ReadConfiguration(Deliverable::MainProgram, profile);
+    EnterSystemDirectory(session.config);
+    auto db = OpenSharedDatabase(Deliverable::MainProgram, session.config, profile, messages);
+    if (!db)
+        return 2;
+    FieldRules rules(messages);
+    NoWindows windows;
+    session.db = db.get();
+    session.messages = &messages;
+    session.rules = &rules;
+    session.windows = &windows;
+
+    // the declaration opened as the declaration window opens it
+    DeclarationId id;
+    id.ruc = ruc;
+    id.period = period;
+    const bool registered = declarationExists(*db, id);
+    session.OperationMode = registered ? 1 : 0;
+    session.SentMode = false;
+    session.listRow = {ruc, QString(), period.mid(4, 2) + period.left(4)};
+    Frm947 declaration(session);
+    declaration.load();
+    if (!registered && !fillNewHeader(declaration, ruc, period)) {
+        messages.inform(
+            MsgIcon::Critical,
+            QStringLiteral("El contribuyente %1 no está registrado para el usuario.").arg(ruc),
+            Frm947::kCaption);
+        return 2;
+    }
+
+    session.CurrentRuc = ruc;
+    session.CurrentPeriod = period;
+    session.RetentionKind = QStringLiteral("R");
+    const RunResult r = Transferencia(session, directory);
+    if (r.outcome != Outcome::Done) {
+        messages.inform(MsgIcon::Critical, outcomeText(r), QStringLiteral("Importar"));
+        return 2;
+    }
+    CalcularTot(session);
+    declaration.activate(); // the list, its totals and box 401 follow the staged detail
+
+    if (r.rejected > 0) {
+        try {
+            const QString archivo =
+                RegistrarReporte(*db, QStringLiteral("RYP001"), 6, ruc, session.config.currentUser,
+                                 QDateTime::currentDateTime());
+            const QString report = joinPath(session.config.reportDirectory, archivo);
+            const ErrorReportHeader h{ruc, declarantName(*db, ruc), period,
+                                      QDateTime::currentDateTime()};
+            if (ImprimirErroresImportacion(r.errorFile, report, h))
+                out << "Reporte de errores: " << report << '\n';
+        } catch (const DbError& e) {
+            messages.inform(MsgIcon::None, e.text(), QStringLiteral("Error"));
+        }
+    }
+    out << r.accepted << " Transferidos\n" << r.rejected << " Rechazados\n";
+    if (save && !declaration.grabar())
+        return 2;
+    return r.rejected > 0 ? 1 : 0;
+}
+
+} // namespace ret::import

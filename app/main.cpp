@@ -9,6 +9,7 @@
 #include "SubjectWindow.h"
 #include "VoucherWindows.h"
 #include "WidgetWindows.h"
+#include "frmTransferenciaDialog.h"
 
 #include <QApplication>
 
@@ -61,6 +62,7 @@ int main(int argc, char** argv) {
     ret::registerDeclarationWindows(windows, session);
     ret::registerSubjectWindow(windows, session);
     ret::registerVoucherWindows(windows, session);
+    ret::registerImportWindow(windows, session);
 
     if (!main.load(ret::Profile(ret::Profile::defaultLocation())))
         return 1;

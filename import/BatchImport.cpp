@@ -8,7 +8,6 @@
 #include "ImportRun.h"
 #include "Messages.h"
 #include "Period.h"
-#include "ReportRegister.h"
 #include "Session.h"
 #include "Windows.h"
 
@@ -119,13 +118,10 @@ int runBatchImport(const QStringList& arguments, const Profile& profile, Message
 
     if (r.rejected > 0) {
         try {
-            const QString archivo =
-                RegistrarReporte(*db, QStringLiteral("RYP001"), 6, ruc, session.config.currentUser,
-                                 QDateTime::currentDateTime());
-            const QString report = joinPath(session.config.reportDirectory, archivo);
-            const ErrorReportHeader h{ruc, declarantName(*db, ruc), period,
-                                      QDateTime::currentDateTime()};
-            if (ImprimirErroresImportacion(r.errorFile, report, h))
+            const QString report =
+                composeErrorReport(*db, session.config.reportDirectory, session.config.currentUser,
+                                   r.errorFile, ruc, period);
+            if (!report.isEmpty())
                 out << "Reporte de errores: " << report << '\n';
         } catch (const DbError& e) {
             messages.inform(MsgIcon::None, e.text(), QStringLiteral("Error"));

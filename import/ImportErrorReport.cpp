@@ -1,8 +1,10 @@
 #include "ImportErrorReport.h"
 
+#include "Configuration.h"
 #include "Cp1252.h"
 #include "Database.h"
 #include "PrintScript.h"
+#include "ReportRegister.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -104,6 +106,15 @@ private:
 };
 
 } // namespace
+
+QString composeErrorReport(Database& db, const QString& reportDirectory, const QString& user,
+                           const QString& errorFile, const QString& ruc, const QString& period) {
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString archivo = RegistrarReporte(db, QStringLiteral("RYP001"), 6, ruc, user, now);
+    const QString report = joinPath(reportDirectory, archivo);
+    const ErrorReportHeader h{ruc, declarantName(db, ruc), period, now};
+    return ImprimirErroresImportacion(errorFile, report, h) ? report : QString();
+}
 
 QString declarantName(Database& db, const QString& ruc) {
     const auto n =

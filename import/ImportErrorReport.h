@@ -23,6 +23,11 @@ struct ErrorReportHeader {
 bool ImprimirErroresImportacion(const QString& errorFile, const QString& reportPath,
                                 const ErrorReportHeader& header);
 
+// Registers the error report of a run under RYP001 and composes it from the run's error file;
+// the report's full path, or empty when it could not be composed. Throws DbError.
+QString composeErrorReport(Database& db, const QString& reportDirectory, const QString& user,
+                           const QString& errorFile, const QString& ruc, const QString& period);
+
 // The declarant's name for the header (CONT, document type 6); empty when it has no row.
 QString declarantName(Database& db, const QString& ruc);
 

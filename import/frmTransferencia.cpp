@@ -1,0 +1,96 @@
+#include "frmTransferencia.h"
+
+#include "Database.h"
+#include "ImportErrorReport.h"
+#include "Messages.h"
+#include "Session.h"
+
+namespace ret::import {
+
+QString frmTransferencia::transferidos() const {
+    if (!ran_)
+        return QStringLiteral("0          Registros Transferidos");
+    return QString::number(last_.accepted) + QStringLiteral(" Transferidos");
+}
+
+QString frmTransferencia::rechazados() const {
+    if (!ran_)
+        return QStringLiteral("0          Registros Rechazados");
+    return QString::number(last_.rejected) + QStringLiteral(" Rechazados");
+}
+
+void frmTransferencia::aceptar(const std::function<bool(int, int)>& progress) {
+    MessageSink& m = *session_.messages;
+    abort_ = false;
+    running_ = true;
+    reportToShow_.clear();
+    last_ = Transferencia(session_, directory_, [&](int done, int total) {
+        if (progress && !progress(done, total))
+            abort_ = true;
+        return !abort_;
+    });
+    running_ = false;
+    switch (last_.outcome) {
+    case Outcome::NoDirectory:
+        m.inform(MsgIcon::Information,
+                 QStringLiteral("Seleccionar directorio donde se encuentran\nlos archivos a "
+                                "transferir"),
+                 QStringLiteral("Mensaje"));
+        return;
+    case Outcome::FileMissing:
+        m.inform(MsgIcon::Critical,
+                 QStringLiteral("En la ruta indicada, no se encuentra el archivo a transferir, "
+                                "verifique la ruta"),
+                 QStringLiteral("Error"));
+        return;
+    case Outcome::WrongFieldCount:
+        ran_ = false; // the counters go back to their first captions
+        m.inform(MsgIcon::Critical,
+                 QStringLiteral("El archivo de importación no tiene el número de campos correctos"),
+                 kCaption);
+        return;
+    case Outcome::Unterminated:
+        m.inform(MsgIcon::Critical,
+                 QStringLiteral("Cada línea del archivo debe terminar con el separador |"),
+                 QStringLiteral("Error en archivo a cargar"));
+        return;
+    case Outcome::Failed:
+        m.inform(MsgIcon::Critical, QStringLiteral("Error Tecnico: ") + last_.failure,
+                 QStringLiteral("Error"));
+        return;
+    case Outcome::Aborted:
+    case Outcome::Done:
+        break;
+    }
+    ran_ = true;
+    try {
+        CalcularTot(session_);
+    } catch (const DbError& e) {
+        m.inform(MsgIcon::None, e.text(), QStringLiteral("Error"));
+    }
+    if (last_.outcome == Outcome::Aborted)
+        return;
+    if (last_.rejected == 0) {
+        m.inform(MsgIcon::Information,
+                 QStringLiteral("Archivo : ") + last_.importFile + QStringLiteral(" transferido"),
+                 QStringLiteral("Mensaje"));
+        return;
+    }
+    const bool show =
+        m.askYesNo(MsgIcon::Question,
+                   QStringLiteral("Algunos registros han sido rechazados!!\nVerifique "
+                                  "Archivo Log: ") +
+                       last_.logFile + QStringLiteral("\n¿Desea Visualizar Reporte de errores?"),
+                   QStringLiteral("Confirmar"), MsgAnswer::No);
+    try {
+        const QString report = composeErrorReport(
+            *session_.db, session_.config.reportDirectory, session_.config.currentUser,
+            last_.errorFile, session_.CurrentRuc.trimmed(), session_.CurrentPeriod);
+        if (show)
+            reportToShow_ = report;
+    } catch (const DbError& e) {
+        m.inform(MsgIcon::None, e.text(), QStringLiteral("Error"));
+    }
+}
+
+} // namespace ret::import

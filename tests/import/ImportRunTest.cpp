@@ -126,3 +126,28 @@ TEST_F(ImportRunTest, StoppingPartWayKeepsWholeLinesOnly) {
     EXPECT_EQ(rows("TMPF947RPDET"), 1);
     EXPECT_EQ(rows("TMPF947RPDETDET"), 1);
 }
+
+TEST_F(ImportRunTest, AHostileFileChangesNothingButTheStagingTables) {
+    const QString sql = "20512345671|O'HIGGINS\"; DROP TABLE CAB; --||||E001|1|20/07/2010|1000|01|"
+                        "F001|11|20/07/2010|1000.00|";
+    const QString quotes = "20601112222|' OR '1'='1||||E001|2|20/07/2010|1000|01|F001|12|"
+                           "20/07/2010|1000.00|";
+    const QString longField = "20456789014|" + QString(300, 'X') +
+                              "||||E001|3|20/07/2010|1000|01|"
+                              "F001|13|20/07/2010|1000.00|";
+    writeImport(lines({sql, quotes, longField}));
+    const int tables = count("SELECT count(*) FROM sqlite_master WHERE type = 'table'");
+    const RunResult r = run();
+    EXPECT_EQ(r.outcome, Outcome::Done);
+    EXPECT_EQ(r.accepted + r.rejected, 3);
+    EXPECT_EQ(count("SELECT count(*) FROM sqlite_master WHERE type = 'table'"), tables);
+    EXPECT_EQ(db->scalar("SELECT des_razon FROM TMPF947RPCAB WHERE num_doc_ret = '20512345671'")
+                  ->toString(),
+              "O'HIGGINS\"; DROP TABLE CAB; --");
+    EXPECT_EQ(count("SELECT count(*) FROM CONT"), 4); // the integrator's rows untouched
+    // a name longer than its column is cut to 40
+    EXPECT_EQ(db->scalar("SELECT length(des_razon) FROM TMPF947RPCAB WHERE num_doc_ret = "
+                         "'20456789014'")
+                  ->toInt(),
+              40);
+}

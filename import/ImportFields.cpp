@@ -139,15 +139,15 @@ QString CadDev(const QString& line) {
 }
 
 std::optional<QString> LineCutter::next() {
-    if (rest_.isEmpty())
+    if (at_ >= line_.size())
         return std::nullopt;
-    const qsizetype bar = rest_.indexOf(QLatin1Char('|'));
-    if (bar <= 0) {
-        rest_ = bar < 0 ? QString() : rest_.mid(1);
+    const qsizetype bar = line_.indexOf(QLatin1Char('|'), at_);
+    if (bar < 0) {
+        at_ = line_.size();
         return QString();
     }
-    const QString field = rest_.left(bar).toUpper().trimmed();
-    rest_ = rest_.mid(bar + 1);
+    const QString field = QStringView(line_).mid(at_, bar - at_).toString().toUpper().trimmed();
+    at_ = bar + 1;
     return field;
 }
 

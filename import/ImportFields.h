@@ -40,12 +40,13 @@ QString CadDev(const QString& line);
 // Cuts a line into its fields, one at a time, as the checks consume them.
 class LineCutter {
 public:
-    explicit LineCutter(QString line) : rest_(std::move(line)) {}
+    explicit LineCutter(QString line) : line_(std::move(line)) {}
     // The next field, upper case and trimmed; nullopt when the line has run out.
     std::optional<QString> next();
 
 private:
-    QString rest_;
+    QString line_;
+    qsizetype at_ = 0; // where the rest of the line starts
 };
 
 // The field checks of one import, with the state they keep between the fields of a line.

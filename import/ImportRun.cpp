@@ -258,13 +258,16 @@ RunResult Transferencia(Session& session, const QString& directory,
                 break;
             }
             const QString& line = current.text;
-            const QString identifier =
-                line.section(QLatin1Char('|'), 0, 0).trimmed() + QLatin1Char(' ') + CadDev(line);
+            // the record identifier, needed only for a refused line
+            const auto identifier = [&line] {
+                return line.section(QLatin1Char('|'), 0, 0).trimmed() + QLatin1Char(' ') +
+                       CadDev(line);
+            };
             QStringList fields;
             QString code;
             if (!current.usable || !checkLine(checker, line, fields, code)) {
                 ++r.rejected;
-                log.record(line, identifier, current.usable ? code : kBadLine);
+                log.record(line, identifier(), current.usable ? code : kBadLine);
                 continue;
             }
             // a line is staged whole or not at all
@@ -279,7 +282,7 @@ RunResult Transferencia(Session& session, const QString& directory,
                 if (e.number() != dberr::DuplicateKey)
                     throw;
                 ++r.rejected;
-                log.record(line, identifier, QStringLiteral("0228"));
+                log.record(line, identifier(), QStringLiteral("0228"));
             }
         }
         tx.commit();

@@ -5,6 +5,7 @@
 #include "MDIFrm.h"
 #include "MainProgram.h"
 #include "MessageBoxes.h"
+#include "ReportPrinting.h"
 #include "SingleInstance.h"
 #include "SubjectWindow.h"
 #include "VoucherWindows.h"
@@ -12,6 +13,7 @@
 #include "frmTransferenciaDialog.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 #include <memory>
 
@@ -62,7 +64,10 @@ int main(int argc, char** argv) {
     ret::registerDeclarationWindows(windows, session);
     ret::registerSubjectWindow(windows, session);
     ret::registerVoucherWindows(windows, session);
-    ret::registerImportWindow(windows, session);
+    // the import's error report is shown in the viewer, every page of it
+    ret::registerImportWindow(windows, session, [&session](const QString& report) {
+        ret::VerReporte(session, QFileInfo(report).fileName(), QStringLiteral("Vprevia"));
+    });
 
     if (!main.load(ret::Profile(ret::Profile::defaultLocation())))
         return 1;

@@ -1,0 +1,225 @@
+#include "ReportPrinting.h"
+#include "Cp1252.h"
+#include "FieldRules.h"
+#include "ReportPainter.h"
+#include "Session.h"
+#include "frmPreview.h"
+
+#include "../../support/ScriptedMessages.h"
+#include "../../support/TempDir.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QPrinterInfo>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+namespace ret {
+namespace {
+
+// Sends the prints of one test to a PDF file, and back to the printer afterwards.
+class PrintToPdf {
+public:
+    explicit PrintToPdf(const QString& path) { qputenv(kPrintToPdfVariable, path.toLocal8Bit()); }
+    ~PrintToPdf() { qunsetenv(kPrintToPdfVariable); }
+};
+
+// The page dictionaries of a PDF ("/Type /Page", not "/Pages").
+int countPages(const QByteArray& pdf) {
+    int n = 0;
+    auto it = QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)"))
+                  .globalMatch(QString::fromLatin1(pdf));
+    while (it.hasNext()) {
+        it.next();
+        ++n;
+    }
+    return n;
+}
+
+// Width and height of the first page's MediaBox, in points.
+QSizeF mediaBox(const QByteArray& pdf) {
+    const auto m =
+        QRegularExpression(QStringLiteral("/MediaBox\\s*\\[\\s*([-\\d.]+)\\s+([-\\d.]+)\\s+"
+                                          "([-\\d.]+)\\s+([-\\d.]+)\\s*\\]"))
+            .match(QString::fromLatin1(pdf));
+    if (!m.hasMatch())
+        return {};
+    return {m.captured(3).toDouble() - m.captured(1).toDouble(),
+            m.captured(4).toDouble() - m.captured(2).toDouble()};
+}
+
+class ReportPrintingTest : public test::TempDirTest {
+protected:
+    test::ScriptedMessages messages;
+    FieldRules rules{messages};
+    Session session;
+
+    void SetUp() override {
+        session.config.reportDirectory = tmp.path() + QLatin1Char('/');
+        session.messages = &messages;
+        session.rules = &rules;
+    }
+
+    // A report of `pages` pages with a box and a text on each; returns its file name.
+    QString writeReport(const QString& name, int pages, const QString& orientation = "V") {
+        QByteArray bytes = "<!font!>Courier New<!/font!>\r\n";
+        bytes += QStringLiteral("<!nHojas!>%1<!/nHojas!>\r\n<!Orientacion!>%2<!/Orientacion!>\r\n")
+                     .arg(pages)
+                     .arg(orientation)
+                     .toLatin1();
+        for (int p = 0; p < pages; ++p) {
+            if (p > 0)
+                bytes += "pNuevaHoja\r\n";
+            bytes +=
+                cp1252::encode(QStringLiteral("pPos|1000|1000|DECLARACIÓN página %1|True|10|%2|\r\n"
+                                              "pCuadro|500|500|10000|3000|%2|\r\n")
+                                   .arg(p + 1)
+                                   .arg(p));
+        }
+        writeFile(name, bytes);
+        return name;
+    }
+    QByteArray printed(const QString& pdf) { return readFile(QFileInfo(pdf).fileName()); }
+};
+
+TEST_F(ReportPrintingTest, OnePdfPagePerPrintedReportPage) {
+    const QString pdf = path("out.pdf");
+    const PrintToPdf redirect(pdf);
+    struct Case {
+        int pages;
+        RangoPaginas range;
+        int expected;
+    };
+    for (const Case& c :
+         {Case{3, {}, 3}, Case{5, {true, 2, 3}, 2}, Case{5, {true, 5, 8}, 1}, Case{1, {}, 1}}) {
+        SCOPED_TRACE(testing::Message()
+                     << c.pages << " pages, " << c.range.nDesde << "-" << c.range.nHasta);
+        QFile::remove(pdf);
+        const QString file = writeReport("r.PRN", c.pages);
+        EXPECT_EQ(printReportFile(path(file), c.range, rules, messages), PrintResult::Printed);
+        EXPECT_EQ(countPages(printed(pdf)), c.expected);
+    }
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(ReportPrintingTest, LandscapeOnlyWhenTheReportSaysH) {
+    const QString pdf = path("out.pdf");
+    const PrintToPdf redirect(pdf);
+    ASSERT_EQ(printReportFile(path(writeReport("h.PRN", 2, "H")), {}, rules, messages),
+              PrintResult::Printed);
+    const QSizeF landscape = mediaBox(printed(pdf));
+    EXPECT_GT(landscape.width(), landscape.height());
+    // the next job is portrait again
+    ASSERT_EQ(printReportFile(path(writeReport("v.PRN", 1, "V")), {}, rules, messages),
+              PrintResult::Printed);
+    const QSizeF portrait = mediaBox(printed(pdf));
+    EXPECT_LT(portrait.width(), portrait.height());
+    EXPECT_NEAR(portrait.width(), landscape.height(), 1.0);
+}
+
+TEST_F(ReportPrintingTest, AMissingFileIsReportedAndNothingPrinted) {
+    const QString pdf = path("out.pdf");
+    const PrintToPdf redirect(pdf);
+    EXPECT_EQ(printReportFile(path("falta.PRN"), {}, rules, messages), PrintResult::FileMissing);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, QStringLiteral("Archivo Físico del Reporte no Existe"));
+    EXPECT_EQ(messages.shown[0].title, QStringLiteral("Error al Imprimir"));
+    EXPECT_EQ(messages.shown[0].icon, MsgIcon::Critical);
+    EXPECT_FALSE(QFile::exists(pdf));
+}
+
+TEST_F(ReportPrintingTest, WithoutAPrinterTheUserIsTold) {
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        GTEST_SKIP() << "this machine has a default printer";
+    EXPECT_EQ(printReportFile(path(writeReport("r.PRN", 1)), {}, rules, messages),
+              PrintResult::NoPrinter);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
+              QStringLiteral("No existe una impresora seleccionada.Verifique."));
+    EXPECT_EQ(messages.shown[0].title, QStringLiteral("Impresión"));
+    EXPECT_EQ(messages.shown[0].icon, MsgIcon::Critical);
+}
+
+TEST_F(ReportPrintingTest, SavedPdfIsLaidOutAsThePrint) {
+    const QString file = writeReport("h.PRN", 5, "H");
+    const QString printedPdf = path("printed.pdf");
+    {
+        const PrintToPdf redirect(printedPdf);
+        ASSERT_EQ(printReportFile(path(file), {true, 2, 3}, rules, messages), PrintResult::Printed);
+    }
+    QString error;
+    ASSERT_TRUE(saveReportAsPdf(path(file), {true, 2, 3}, path("saved.pdf"), &error))
+        << error.toStdString();
+    const QByteArray saved = readFile("saved.pdf");
+    EXPECT_EQ(countPages(saved), 2);
+    EXPECT_EQ(mediaBox(saved), mediaBox(printed(printedPdf)));
+
+    EXPECT_FALSE(saveReportAsPdf(path(file), {}, path("no/such/dir/x.pdf"), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(saveReportAsPdf(path("falta.PRN"), {}, path("x.pdf"), &error));
+    EXPECT_EQ(error, QStringLiteral("Archivo Físico del Reporte no Existe"));
+}
+
+TEST_F(ReportPrintingTest, DirectPrintCoversEveryPageAndTheViewerItsRange) {
+    const QString pdf = path("out.pdf");
+    const PrintToPdf redirect(pdf);
+    const QString file = writeReport("00000007.PRN", 5);
+    VerReporte(session, file, "xx", {true, 2, 3});
+    EXPECT_EQ(countPages(printed(pdf)), 5);
+
+    frmPreview viewer(session, file, {true, 2, 3});
+    viewer.action("Imprimir")->trigger();
+    EXPECT_EQ(countPages(printed(pdf)), 2);
+    EXPECT_EQ(viewer.sObject(), QStringLiteral("IMPRIMIR"));
+    ASSERT_TRUE(viewer.saveAsPdf(path("viewer.pdf")));
+    EXPECT_EQ(countPages(readFile("viewer.pdf")), 2);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// Dark pixels of an image inside a rectangle.
+int darkPixels(const QImage& image, const QRect& area) {
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            n += qGray(image.pixel(x, y)) < 128;
+    return n;
+}
+
+TEST(ReportPainterTest, ItemsLandWhereTheirTwipsSay) {
+    // one unit a twip, as on the 1440 dpi printer
+    QImage image(3000, 3000, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        ReportPainter draw(painter);
+        PsItem box;
+        box.kind = PsItem::Kind::Box;
+        box.x = 100, box.y = 200, box.x2 = 1100, box.y2 = 700;
+        draw.draw(box);
+        PsItem text;
+        text.x = 1500, text.y = 300, text.text = QStringLiteral("MMMM"), text.size = 10;
+        draw.draw(text);
+        PsItem vertical;
+        vertical.kind = PsItem::Kind::VerticalText;
+        vertical.x = 200, vertical.y = 1000, vertical.text = QStringLiteral("MMM");
+        draw.draw(vertical);
+    }
+    // the four sides, nothing inside the box
+    EXPECT_GT(darkPixels(image, QRect(100, 200, 1001, 1)), 900);
+    EXPECT_GT(darkPixels(image, QRect(100, 700, 1001, 1)), 900);
+    EXPECT_GT(darkPixels(image, QRect(100, 200, 1, 501)), 450);
+    EXPECT_GT(darkPixels(image, QRect(1100, 200, 1, 501)), 450);
+    EXPECT_EQ(darkPixels(image, QRect(105, 205, 990, 490)), 0);
+    // text hangs below its top-left corner: 10 points are 200 twips high
+    EXPECT_EQ(darkPixels(image, QRect(1400, 0, 1600, 300)), 0);
+    EXPECT_GT(darkPixels(image, QRect(1500, 300, 1000, 200)), 0);
+    EXPECT_EQ(darkPixels(image, QRect(1400, 520, 1600, 400)), 0);
+    // vertical text: a character every 190 twips down, none further
+    for (int i = 0; i < 3; ++i)
+        EXPECT_GT(darkPixels(image, QRect(200, 1000 + i * 190, 200, 160)), 0) << i;
+    EXPECT_EQ(darkPixels(image, QRect(0, 1000 + 3 * 190 + 20, 3000, 1000)), 0);
+}
+
+} // namespace
+} // namespace ret

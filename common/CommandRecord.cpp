@@ -1,5 +1,7 @@
 #include "CommandRecord.h"
 
+#include "Messages.h"
+
 namespace ret {
 namespace {
 
@@ -38,6 +40,27 @@ std::variant<CommandRecord, RecordProblem> parseRecord(const QString& line) {
         return RecordProblem{
             QStringLiteral("el periodo \"%1\" no tiene seis dígitos").arg(r.period)};
     return r;
+}
+
+std::optional<CommandRecord> recordFromArguments(const QStringList& arguments,
+                                                 MessageSink& messages) {
+    const QString title = QString::fromUtf8("Presentación Telemática");
+    if (arguments.size() != 1) {
+        messages.inform(MsgIcon::Critical,
+                        QString::fromUtf8("Se espera un solo argumento: el registro de la "
+                                          "declaración a enviar."),
+                        title);
+        return std::nullopt;
+    }
+    const auto parsed = parseRecord(arguments.front());
+    if (const auto* problem = std::get_if<RecordProblem>(&parsed)) {
+        messages.inform(MsgIcon::Critical,
+                        QString::fromUtf8("El registro de la declaración a enviar no es válido: ") +
+                            problem->reason + QLatin1Char('.'),
+                        title);
+        return std::nullopt;
+    }
+    return std::get<CommandRecord>(parsed);
 }
 
 } // namespace ret

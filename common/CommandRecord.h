@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
+#include <optional>
 #include <variant>
 
 namespace ret {
@@ -26,5 +28,12 @@ struct RecordProblem {
 // The record, or why it cannot be used (too short, a type that is not two digits, a document
 // number that is empty or has blanks inside, a period that is not six digits).
 std::variant<CommandRecord, RecordProblem> parseRecord(const QString& line);
+
+class MessageSink;
+
+// The record of a send tool's command line, which must be one argument; nullopt after telling
+// the user why it cannot be used.
+std::optional<CommandRecord> recordFromArguments(const QStringList& arguments,
+                                                 MessageSink& messages);
 
 } // namespace ret

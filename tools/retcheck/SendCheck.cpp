@@ -45,22 +45,10 @@ bool writeLines(const QString& path, const QStringList& lines) {
 
 int runSendCheck(const QStringList& arguments, const Profile& profile, MessageSink& messages,
                  const QDateTime& now) {
-    if (arguments.size() != 1) {
-        messages.inform(MsgIcon::Critical,
-                        QStringLiteral("Se espera un solo argumento: el registro de la "
-                                       "declaración a enviar."),
-                        kToolTitle);
+    const std::optional<CommandRecord> parsed = recordFromArguments(arguments, messages);
+    if (!parsed)
         return NotRun;
-    }
-    const auto parsed = parseRecord(arguments.front());
-    if (const auto* problem = std::get_if<RecordProblem>(&parsed)) {
-        messages.inform(MsgIcon::Critical,
-                        QStringLiteral("El registro de la declaración a enviar no es válido: ") +
-                            problem->reason + QLatin1Char('.'),
-                        kToolTitle);
-        return NotRun;
-    }
-    const CommandRecord& record = std::get<CommandRecord>(parsed);
+    const CommandRecord& record = *parsed;
 
     const Configuration config = ReadConfiguration(Deliverable::SendCheck, profile);
     EnterSystemDirectory(config);

@@ -16,8 +16,6 @@
 namespace ret::summary {
 namespace {
 
-const QString kToolTitle = QString::fromUtf8("Presentación Telemática");
-
 void trace(const QString& text) {
     QFile f(QStringLiteral("Trace.txt")); // in the system directory, the current one
     if (f.open(QIODevice::Append))
@@ -58,18 +56,10 @@ void composePlain(Database& db, const CommandRecord& r, const QString& path, con
 
 int runSendSummary(const QStringList& arguments, const Profile& profile, MessageSink& messages,
                    const QDateTime& now) {
-    const auto parsed = arguments.size() == 1
-                            ? parseRecord(arguments.front())
-                            : std::variant<CommandRecord, RecordProblem>(
-                                  RecordProblem{QStringLiteral("se espera un solo argumento")});
-    if (const auto* problem = std::get_if<RecordProblem>(&parsed)) {
-        messages.inform(MsgIcon::Critical,
-                        QStringLiteral("El registro de la declaración a enviar no es válido: ") +
-                            problem->reason + QLatin1Char('.'),
-                        kToolTitle);
+    const std::optional<CommandRecord> parsed = recordFromArguments(arguments, messages);
+    if (!parsed)
         return NotRun;
-    }
-    const CommandRecord& r = std::get<CommandRecord>(parsed);
+    const CommandRecord& r = *parsed;
     const Configuration config = ReadConfiguration(Deliverable::SendSummary, profile);
     EnterSystemDirectory(config);
     auto db = OpenSharedDatabase(Deliverable::SendSummary, config, profile, messages);

@@ -39,7 +39,7 @@ int compose(Database& db, const ComposeSettings& s, QFile& file, FieldRules& rul
     state.nArchivo = &file;
     state.nAncho = 104;
     ImpLinea out(state);
-    const ReportInputs in = CargarCasillas(db, s.id, s.name);
+    const ReportInputs in = s.inputs ? *s.inputs : CargarCasillas(db, s.id, s.name);
     if (s.kind == ReportKind::Declaration)
         return ImprimirDeclaracion(db, state, out, in, rules) + 1;
 

@@ -13,20 +13,24 @@ class MessageSink;
 
 namespace ret::reports {
 
+struct ReportInputs;
+
 enum class ReportKind {
     Declaration, // RYP002, portrait form
     Annex,       // RYP003, landscape listing
 };
 
 // What one composition needs: which report, where it goes, and whose declaration it prints
-// (a sent copy through `id.sent` and `id.correl`). The boxes, payment data and numbers are read
-// from the declaration's stored rows when composing starts.
+// (a sent copy through `id.sent` and `id.correl`). Unless given, the boxes, payment data and
+// numbers are read from the declaration's stored rows when composing starts.
 struct ComposeSettings {
     ReportKind kind = ReportKind::Declaration;
     QString reportPath;
     DeclarationId id;
     QString name; // the declarant's razón social
     QDateTime now = QDateTime::currentDateTime();
+    // the boxes and payment data when the caller has read them already
+    const ReportInputs* inputs = nullptr;
 };
 
 // Composes the report into its file (created or emptied) and closes it. A failure is shown

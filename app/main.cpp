@@ -10,6 +10,7 @@
 #include "SubjectWindow.h"
 #include "VoucherWindows.h"
 #include "WidgetWindows.h"
+#include "frmImprimirDialog.h"
 #include "frmTransferenciaDialog.h"
 
 #include <QApplication>
@@ -64,6 +65,7 @@ int main(int argc, char** argv) {
     ret::registerDeclarationWindows(windows, session);
     ret::registerSubjectWindow(windows, session);
     ret::registerVoucherWindows(windows, session);
+    ret::reports::registerReportWindows(windows, session);
     // the import's error report is shown in the viewer, every page of it
     ret::registerImportWindow(windows, session, [&session](const QString& report) {
         ret::VerReporte(session, QFileInfo(report).fileName(), QStringLiteral("Vprevia"));

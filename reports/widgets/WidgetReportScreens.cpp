@@ -1,0 +1,35 @@
+#include "WidgetReportScreens.h"
+
+#include "FieldRules.h"
+#include "ReportPrinting.h"
+#include "Session.h"
+#include "frmImpxPagDialog.h"
+
+#include <QApplication>
+
+namespace ret::reports {
+
+QWidget* WidgetReportScreens::parent() const {
+    // the range dialog is over the print window while its viewer opens
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return parent_;
+}
+
+void WidgetReportScreens::chooseRange(frmImpxPag& dialog) {
+    frmImpxPagDialog window(dialog, parent());
+    window.exec();
+}
+
+void WidgetReportScreens::preview(const QString& fileName, const RangoPaginas& range) {
+    VerReporte(session_, fileName, QStringLiteral("Vprevia"), range, parent());
+}
+
+bool WidgetReportScreens::print(const QString& fileName) {
+    // a direct print covers every page, whatever range a preview used before
+    return printReportFile(reportFilePath(session_.config.reportDirectory, fileName),
+                           RangoPaginas{}, *session_.rules,
+                           *session_.messages) == PrintResult::Printed;
+}
+
+} // namespace ret::reports

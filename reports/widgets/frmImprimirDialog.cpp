@@ -1,0 +1,153 @@
+#include "frmImprimirDialog.h"
+
+#include "FormHelpers.h"
+#include "Session.h"
+#include "WaitCursor.h"
+#include "WidgetWindows.h"
+#include "WindowPlacement.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace ret::reports {
+
+frmImprimirDialog::frmImprimirDialog(Session& session, const QWidget* main, QWidget* parent)
+    : QDialog(parent), session_(session), screens_(session, this), model_(session, screens_),
+      gridModel_(model_) {
+    build();
+    setSizeTwips(*this, 8200, 5200);
+    CentraFormulario(main, *this);
+    {
+        WaitCursor wait;
+        model_.load();
+    }
+    showRows();
+}
+
+QPushButton* frmImprimirDialog::button(int index) const {
+    return buttons_[index];
+}
+
+void frmImprimirDialog::build() {
+    setWindowTitle(model_.caption());
+
+    auto* options = new QGroupBox(QStringLiteral("Opciones"), this);
+    options->setObjectName(QStringLiteral("Frame1"));
+    declaracion_ = new QRadioButton(QStringLiteral("Declaración"), options);
+    declaracion_->setObjectName(QStringLiteral("OptImp0"));
+    declaracion_->setChecked(true);
+    anexos_ = new QRadioButton(QStringLiteral("Anexos"), options);
+    anexos_->setObjectName(QStringLiteral("OptImp1"));
+    auto* optionLayout = new QHBoxLayout(options);
+    optionLayout->addWidget(declaracion_);
+    optionLayout->addWidget(anexos_);
+    optionLayout->addStretch();
+    connect(declaracion_, &QRadioButton::toggled, this, [this](bool on) {
+        model_.setOption(on ? frmImprimir::Declaracion : frmImprimir::Anexos);
+    });
+
+    auto* list = new QGroupBox(model_.frameCaption(), this);
+    list->setObjectName(QStringLiteral("Frame2"));
+    grid_ = new QTableView(list);
+    grid_->setObjectName(QStringLiteral("grdContrib"));
+    grid_->setModel(&gridModel_);
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->verticalHeader()->hide();
+    grid_->setWordWrap(false);
+    grid_->horizontalHeader()->setStretchLastSection(true);
+    grid_->installEventFilter(this);
+    const auto& columns = model_.columns();
+    for (size_t i = 0; i < columns.size(); ++i) {
+        grid_->setColumnHidden(int(i), columns[i].hidden);
+        if (const int twips = model_.columnWidthTwips(int(i)); twips > 0)
+            grid_->setColumnWidth(int(i), twipsToPixels(twips, 0).width());
+    }
+    if (session().SentMode)
+        grid_->setMinimumWidth(twipsToPixels(frmImprimir::kSentGridWidthTwips, 0).width());
+    auto* listLayout = new QVBoxLayout(list);
+    listLayout->addWidget(grid_);
+    connect(grid_, &QTableView::doubleClicked, this, &frmImprimirDialog::preliminar);
+    connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (!showing_ && current.isValid())
+                    model_.setCurrentRow(current.row());
+            });
+
+    const char* captions[] = {"&Preliminar", "&Imprimir", "&Salir"};
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    for (int i = 0; i < 3; ++i) {
+        buttons_[i] = new QPushButton(QString::fromUtf8(captions[i]), this);
+        buttons_[i]->setObjectName(QStringLiteral("CmdImprimir%1").arg(i));
+        buttons_[i]->setAutoDefault(false); // Enter in the grid is the grid's own
+        buttons->addWidget(buttons_[i]);
+    }
+    connect(buttons_[0], &QPushButton::clicked, this, &frmImprimirDialog::preliminar);
+    connect(buttons_[1], &QPushButton::clicked, this, &frmImprimirDialog::imprimir);
+    connect(buttons_[2], &QPushButton::clicked, this, &frmImprimirDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(options);
+    layout->addWidget(list);
+    layout->addLayout(buttons);
+}
+
+Session& frmImprimirDialog::session() const {
+    return session_;
+}
+
+void frmImprimirDialog::preliminar() {
+    model_.preliminar();
+    showRows();
+}
+
+void frmImprimirDialog::imprimir() {
+    model_.imprimir();
+    showRows();
+}
+
+void frmImprimirDialog::reject() {
+    model_.close();
+    gridModel_.reload();
+    QDialog::reject();
+}
+
+bool frmImprimirDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grid_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            preliminar();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmImprimirDialog::showRows() {
+    showing_ = true;
+    gridModel_.reload();
+    grid_->setEnabled(model_.gridEnabled());
+    if (const int row = model_.currentRow(); row >= 0)
+        grid_->setCurrentIndex(gridModel_.index(row, 0));
+    showing_ = false;
+    if (model_.gridEnabled())
+        grid_->setFocus();
+}
+
+void registerReportWindows(WidgetWindows& windows, Session& session) {
+    WidgetWindows* w = &windows;
+    Session* s = &session;
+    windows.registerWindow(Window::frmImprimir, [w, s](QWidget* parent) {
+        return std::make_unique<frmImprimirDialog>(*s, w->mainWindow(), parent);
+    });
+}
+
+} // namespace ret::reports

@@ -1,5 +1,6 @@
 #include "AppWindows.h"
 #include "BatchImport.h"
+#include "BatchPrint.h"
 #include "DeclarationWindows.h"
 #include "IntegratorPresence.h"
 #include "MDIFrm.h"
@@ -41,6 +42,16 @@ int main(int argc, char** argv) {
         ret::HeadlessMessages messages;
         QTextStream out(stdout);
         return ret::import::runBatchImport(
+            app.arguments().mid(2), ret::Profile(ret::Profile::defaultLocation()), messages, out);
+    }
+    // the batch print needs no integrator window and no display: its pages are painted
+    // offscreen
+    if (argc > 1 && qstrcmp(argv[1], "--print") == 0) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        ret::HeadlessMessages messages;
+        QTextStream out(stdout);
+        return ret::reports::runBatchPrint(
             app.arguments().mid(2), ret::Profile(ret::Profile::defaultLocation()), messages, out);
     }
     // the program always has windows; without a display they are drawn nowhere and every

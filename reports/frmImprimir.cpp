@@ -5,11 +5,11 @@
 #include "DeclarationReport.h"
 #include "ListFormats.h"
 #include "Lookups.h"
-#include "SqlDialect.h"
 #include "Messages.h"
 #include "ReportRegister.h"
 #include "ReportScreens.h"
 #include "Session.h"
+#include "SqlDialect.h"
 #include "frmImpxPag.h"
 
 namespace ret::reports {
@@ -253,6 +253,7 @@ std::optional<frmImprimir::Started> frmImprimir::start() {
         return std::nullopt;
     }
     lastReport_ = started.fileName;
+    lastComposed_ = false;
 
     ComposeSettings settings;
     settings.kind = option_ == Declaracion ? ReportKind::Declaration : ReportKind::Annex;
@@ -262,6 +263,7 @@ std::optional<frmImprimir::Started> frmImprimir::start() {
     settings.now = at;
     settings.inputs = &inputs;
     started.composed = GenerarReporte(*session_.db, settings, *session_.messages, &started.pages);
+    lastComposed_ = started.composed;
     if (!started.composed) {
         // the pages written before the failure are what there is to see
         ReportDocument written;

@@ -58,6 +58,8 @@ public:
     QString reportCode() const;
     // The report file of the last start; empty before the first.
     const QString& lastReport() const { return lastReport_; }
+    // Whether the last report was composed whole.
+    bool lastComposed() const { return lastComposed_; }
 
     // Form_Load: the list read, the first row current; an empty list disables the grid.
     void load();
@@ -103,6 +105,7 @@ private:
     bool gridEnabled_ = true;
     Option option_ = Declaracion;
     QString lastReport_;
+    bool lastComposed_ = false;
 };
 
 // The refusal of Anexos for a declaration without box 501.

@@ -11,7 +11,13 @@ namespace ret {
 
 void ReportPainter::setFont(bool bold, int points) {
     // Sizes go in twips (20 to the point) so that they follow the painter's scale on any device;
-    // fontconfig stands Liberation Mono in for the report font.
+    // where the report font is missing, its metric twin stands in (fontconfig usually says so
+    // itself; the substitution covers a system where it does not)
+    static const bool substituted = [] {
+        QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
+        return true;
+    }();
+    (void)substituted;
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::TypeWriter);
     font.setPixelSize(std::max(1, points) * 20);

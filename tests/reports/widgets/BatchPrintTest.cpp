@@ -1,0 +1,71 @@
+#include "BatchPrint.h"
+#include "Profile.h"
+#include "Sending.h"
+
+#include "../../support/SampleDeclaration.h"
+#include "../../support/SampleEnvironment.h"
+
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+namespace ret {
+namespace {
+
+class BatchPrintTest : public test::SampleEnvironmentTest {
+protected:
+    void SetUp() override {
+        test::SampleEnvironmentTest::SetUp();
+        test::SampleDeclaration sample(*db);
+    }
+
+    int run(const QStringList& args) {
+        output.clear();
+        QTextStream out(&output);
+        return reports::runBatchPrint(args, Profile(path("HUB000.INI")), messages, out);
+    }
+    int pdfPages(const QString& name) const {
+        return int(
+            QString::fromLatin1(readFile(name)).count(QRegularExpression("/Type\\s*/Page(?!s)")));
+    }
+
+    QString output;
+};
+
+TEST_F(BatchPrintTest, PrintsTheRegisteredOrSentDeclarationToPdfLikeTheWindow) {
+    EXPECT_EQ(run({"20100070970", "201007", "declaracion", "--pdf", path("d.pdf")}), 0);
+    EXPECT_TRUE(output.startsWith("Reporte: ")) << output.toStdString();
+    EXPECT_TRUE(output.contains("00000001.PRN"));
+    EXPECT_EQ(pdfPages("d.pdf"), 1);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM SPOOL WHERE CodRep = 'RYP002'"), 1);
+
+    const hub::SendResult sent =
+        hub::sendDeclaration(*db, "20100070970", "201007", QDate(2010, 8, 10));
+    ASSERT_TRUE(sent.ok);
+    EXPECT_EQ(
+        run({"20100070970", "201007", "anexos", "--correl", sent.correl, "--pdf", path("a.pdf")}),
+        0);
+    EXPECT_TRUE(output.contains("00000002.PRN"));
+    EXPECT_GE(pdfPages("a.pdf"), 1);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM SPOOL WHERE CodRep = 'RYP003'"), 1);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(BatchPrintTest, RefusesWhatTheWindowWouldNotPrint) {
+    EXPECT_EQ(run({"20100070970", "201007"}), 2);
+    EXPECT_TRUE(output.startsWith("usage: retdecl --print"));
+    EXPECT_EQ(run({"20100070970", "201007", "resumen"}), 2);
+    EXPECT_EQ(run({"20100070970", "201007", "anexos", "--pdf"}), 2);
+
+    EXPECT_EQ(run({"20100070970", "201001", "declaracion"}), 2);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].text.contains("201001"));
+
+    db->execute("DELETE FROM DET WHERE casilla = '501'");
+    EXPECT_EQ(run({"20100070970", "201007", "anexos", "--pdf", path("a.pdf")}), 2);
+    EXPECT_EQ(messages.shown.back().title, "Anexos");
+    EXPECT_EQ(count("SELECT COUNT(*) FROM SPOOL"), 0);
+}
+
+} // namespace
+} // namespace ret

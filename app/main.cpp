@@ -9,6 +9,7 @@
 #include "ReportPrinting.h"
 #include "SingleInstance.h"
 #include "SubjectWindow.h"
+#include "ViewReport.h"
 #include "VoucherWindows.h"
 #include "WidgetWindows.h"
 #include "frmImprimirDialog.h"
@@ -60,6 +61,11 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const std::unique_ptr<ret::MessageSink> messages = messageSink();
+
+    // a registered report in the viewer, for the integrator (its sending summary, say)
+    if (argc > 1 && qstrcmp(argv[1], "--view") == 0)
+        return ret::reports::runViewReport(
+            app.arguments().mid(2), ret::Profile(ret::Profile::defaultLocation()), *messages);
 
     ret::MainProgram program(*messages);
     ret::SingleInstance instance(QStringLiteral("retdecl"));

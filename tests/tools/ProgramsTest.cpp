@@ -113,14 +113,22 @@ TEST_F(ProgramsTest, HubSendsAConsistentDeclarationAndRefusesAnInconsistentOne) 
         db->execute("DELETE FROM F947RPDETDET WHERE periodo = '202403'");
     }
     const QDate before = QDate::currentDate();
+    QString lastReport;
     for (const char* correl : {"001", "002"}) {
         const ProgramRun r = run("hub", {"send", "20100070970", "201007"});
         EXPECT_EQ(r.code, 0) << r.err.toStdString();
-        const auto m = QRegularExpression(QStringLiteral("^Enviada 20100070970 201007 correl ") +
-                                          correl + " control [1-9][0-9]{7}\nResumen: (.*\\.TXT)\n$")
-                           .match(r.out);
+        const auto m =
+            QRegularExpression(QStringLiteral("^Enviada 20100070970 201007 correl ") + correl +
+                               " control [1-9][0-9]{7}\nResumen: (.*\\.TXT)\n"
+                               "Reporte: ([0-9]{8}\\.PRN)\n$")
+                .match(r.out);
         ASSERT_TRUE(m.hasMatch()) << r.out.toStdString();
         EXPECT_TRUE(QFileInfo(m.captured(1)).isFile()) << m.captured(1).toStdString();
+        // the summary's registered report, which the viewer opens like any other
+        EXPECT_NE(m.captured(2), lastReport);
+        lastReport = m.captured(2);
+        EXPECT_TRUE(readFile("velkar/RPT/" + lastReport).contains("pPos"))
+            << lastReport.toStdString();
         EXPECT_TRUE(m.captured(1).startsWith(path("velkar/TMP/0947201007")));
         EXPECT_EQ(r.err, QString());
     }

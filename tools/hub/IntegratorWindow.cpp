@@ -33,10 +33,13 @@ IntegratorWindow::IntegratorWindow(const QString& title, QString declarations,
     auto* send =
         new QPushButton(QString::fromUtf8("Enviar una declaración registrada..."), central);
     layout->addWidget(send);
+    auto* view = new QPushButton(QString::fromUtf8("Ver un reporte registrado..."), central);
+    layout->addWidget(view);
     layout->addStretch();
     setCentralWidget(central);
     connect(button, &QPushButton::clicked, this, &IntegratorWindow::startDeclarations);
     connect(send, &QPushButton::clicked, this, &IntegratorWindow::sendDeclaration);
+    connect(view, &QPushButton::clicked, this, &IntegratorWindow::viewRegisteredReport);
 
     // only the owner may look: the name is per user
     server_->setSocketOptions(QLocalServer::UserAccessOption);
@@ -83,6 +86,51 @@ void IntegratorWindow::sendDeclaration() {
     if (!o.problem.isEmpty())
         text += QLatin1Char('\n') + o.problem;
     messages_.inform(o.sent ? MsgIcon::Information : MsgIcon::Critical, text, windowTitle());
+    if (!o.report.isEmpty() &&
+        messages_.askYesNo(MsgIcon::Question, QString::fromUtf8("¿Desea ver el resumen del envío?"),
+                           windowTitle(), MsgAnswer::No))
+        openInViewer(o.report);
+}
+
+void IntegratorWindow::viewRegisteredReport() {
+    QStringList choices;
+    try {
+        const Configuration config =
+            ReadConfiguration(Deliverable::SendCheck, Profile(Profile::defaultLocation()));
+        auto db = Database::open(config.databasePath);
+        Cursor c = db->query(QStringLiteral("SELECT Archivo, CodRep, Doc_id_d, Fecha, Usuario "
+                                            "FROM SPOOL ORDER BY Archivo DESC"));
+        while (c.next())
+            choices
+                << QStringLiteral("%1  %2  %3  %4  %5")
+                       .arg(c.text(0), c.text(1), c.text(2).trimmed(),
+                            c.date(QStringLiteral("Fecha")).toString(QStringLiteral("dd/MM/yyyy")),
+                            c.text(4));
+    } catch (const DbError& e) {
+        messages_.inform(MsgIcon::Critical, e.text(), windowTitle());
+        return;
+    }
+    if (choices.isEmpty()) {
+        messages_.inform(MsgIcon::Information, QString::fromUtf8("No hay reportes registrados."),
+                         windowTitle());
+        return;
+    }
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(
+        this, windowTitle(),
+        QStringLiteral("Reporte (archivo, código, documento, fecha, usuario):"), choices, 0, false,
+        &ok);
+    if (ok)
+        openInViewer(chosen.section(QLatin1Char(' '), 0, 0));
+}
+
+void IntegratorWindow::openInViewer(const QString& report) {
+    // the module's own viewer, as for any report it registered
+    if (!QProcess::startDetached(declarations_, {QStringLiteral("--view"), report}))
+        messages_.inform(MsgIcon::Critical,
+                         QString::fromUtf8("No se pudo abrir el visor de reportes:\n") +
+                             declarations_,
+                         windowTitle());
 }
 
 bool IntegratorWindow::publishing() const {

@@ -24,6 +24,8 @@ public:
     void startDeclarations();
     // The integrator's sending of a registered declaration the user picks.
     void sendDeclaration();
+    // Opens a report of the register the user picks (the newest first) in the module's viewer.
+    void viewRegisteredReport();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -32,6 +34,7 @@ protected:
 private:
     void publish();
     void withdraw();
+    void openInViewer(const QString& report);
 
     QString declarations_;
     MessageSink& messages_;

@@ -195,9 +195,24 @@ SendingOutcome sendWithChecks(const QString& profilePath, const QString& ruc, co
         runTool(toolDirectory + QStringLiteral("/retsumm"), record, profilePath);
     if (summary.code != 0)
         return {true, text, QStringLiteral("retsumm: ") + summary.err, QString()};
+    QString report;
+    try {
+        report = latestReport(*db, QStringLiteral("RYP004"), ruc);
+    } catch (const DbError&) {
+        // the summary was made; only its name in the register could not be read
+    }
     return {true, text, QString(),
             joinPath(config.temporaryDirectory,
-                     kForm + period + QStringLiteral("0") + number + QStringLiteral(".TXT"))};
+                     kForm + period + QStringLiteral("0") + number + QStringLiteral(".TXT")),
+            report};
+}
+
+QString latestReport(Database& db, const QString& code, const QString& docId) {
+    // file names are the register's running number, so the newest sorts last
+    const auto file = db.scalar(QStringLiteral("SELECT max(Archivo) FROM SPOOL WHERE CodRep = ? "
+                                               "AND trim(Doc_id_d) = ?"),
+                                {code, docId.trimmed()});
+    return file ? file->toString() : QString();
 }
 
 int sendCommand(const QString& profilePath, const QString& ruc, const QString& period,
@@ -210,6 +225,8 @@ int sendCommand(const QString& profilePath, const QString& ruc, const QString& p
     out << o.text << '\n';
     if (!o.summary.isEmpty())
         out << "Resumen: " << o.summary << '\n';
+    if (!o.report.isEmpty())
+        out << "Reporte: " << o.report << '\n';
     if (!o.problem.isEmpty())
         err << "hub: " << o.problem << '\n';
     return 0;

@@ -30,7 +30,11 @@ struct SendingOutcome {
     QString text;    // what was sent, or why nothing was
     QString problem; // sent, but the summary could not be made
     QString summary; // the summary's text for the integrator (in TMP)
+    QString report;  // the summary's registered report (RYP004), a file of the report directory
 };
+
+// The newest report of a code registered for a document; empty when there is none.
+QString latestReport(Database& db, const QString& code, const QString& docId);
 
 // The integrator's whole sending: retcheck on the declaration (an inconsistent one is not
 // sent; the outcome names its report), the copy into the history tables, then retsumm under the

@@ -216,12 +216,33 @@ bool FieldChecker::name(QString& dato, int posicion) {
     return !dato.trimmed().isEmpty();
 }
 
+namespace {
+
+bool hasControlCharacter(const QString& text) {
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20)
+            return true;
+    }
+    return false;
+}
+
+// SoloNumero's digits without the editing keys it also lets through (backspace, Enter), which
+// in a file are characters, not keys
+bool isDigitInFile(QChar c) {
+    return SoloNumero(c.unicode()) && c.unicode() >= 0x20;
+}
+
+} // namespace
+
 bool FieldChecker::serie(QString& dato, QString& remembered) {
     remembered = dato;
     if (dato.size() > 4 || dato.isEmpty() || dato.toUpper() == QLatin1String("XXX"))
         return false;
     dato = rules_.PadLeftWith(dato, 4, QLatin1Char('0'));
     remembered = dato;
+    // the key filters let a typed backspace through; in a file it would be stored as it is
+    if (hasControlCharacter(dato))
+        return false;
     if (!rules_.IsLetterOrDigitKey(dato.at(0).unicode(), 0, 0))
         return false;
     for (qsizetype i = 1; i < dato.size(); ++i) {
@@ -274,7 +295,7 @@ bool FieldChecker::base(const QString& dato) {
     if (dato == QLatin1String("0"))
         return false;
     for (const QChar c : dato) {
-        if (c != QLatin1Char('.') && !SoloNumero(c.unicode()))
+        if (c != QLatin1Char('.') && !isDigitInFile(c))
             return fail("0885");
     }
     const qsizetype points = dato.count(QLatin1Char('.'));
@@ -318,7 +339,7 @@ bool FieldChecker::amount(const QString& dato) {
         const QChar c = dato.at(i);
         const bool creditSign =
             i == 0 && c == QLatin1Char('-') && paymentType_ == QLatin1String("07");
-        if (c != QLatin1Char('.') && !creditSign && !SoloNumero(c.unicode()))
+        if (c != QLatin1Char('.') && !creditSign && !isDigitInFile(c))
             return fail("0987");
     }
     if (dato.startsWith(QLatin1Char('-')))

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the sample environment need; only the
-# missing ones, and without recommends.
+# missing ones, and without recommends. clang with its libFuzzer runtime builds the fuzz target;
+# llvm brings the symbolizer that gives its reports their source lines.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
     libsqlite3-dev sqlite3
     fonts-liberation2
     xvfb xauth
+    clang libclang-rt-14-dev llvm
 )
 
 missing=()

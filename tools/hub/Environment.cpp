@@ -62,7 +62,7 @@ bool prepareEnvironment(const InitOptions& o, QTextStream& err) {
         for (const QString& f : {dbPath, dbPath + "-wal", dbPath + "-shm"})
             QFile::remove(f);
     }
-    for (const char* sub : {"0947", "RPT", "TMP"}) {
+    for (const char* sub : {"0947", "RPT", "TMP", "import"}) {
         if (!QDir().mkpath(dir + QLatin1Char('/') + QLatin1String(sub))) {
             err << "hub: cannot create " << dir << '/' << sub << '\n';
             return false;
@@ -70,6 +70,10 @@ bool prepareEnvironment(const InitOptions& o, QTextStream& err) {
     }
     if (!writeFile(dir + QStringLiteral("/TMP/env947.txt"), sendingCatalogue())) {
         err << "hub: cannot write the sending catalogue\n";
+        return false;
+    }
+    if (!writeFile(dir + QStringLiteral("/import/") + kSampleImportName, sampleImportFile())) {
+        err << "hub: cannot write the sample import file\n";
         return false;
     }
     try {

@@ -101,4 +101,28 @@ QByteArray sendingCatalogue() {
     return cp1252::encode(text);
 }
 
+QByteArray sampleImportFile() {
+    const char* lines[] = {
+        "20512345671|CONSTRUCTORA PENALOZA E HIJOS SAC||||E001|1|20/07/2010|1000|01|F001|11|"
+        "20/07/2010|700.00|",
+        "20512345671|CONSTRUCTORA PENALOZA E HIJOS SAC||||E001|1|20/07/2010|1000|01|F001|12|"
+        "20/07/2010|300.00|",
+        "10412345679||PEREZ|GOMEZ|JUAN|E001|2|21/07/2010|500|01|F002|7|21/07/2010|500.00|",
+        "20601112222|TEXTILES OHIGGINS SRL||||E001|3|22/07/2010|2500|01|F003|101|22/07/2010|"
+        "2500.00|",
+        "20601112222|TEXTILES OHIGGINS SRL||||E001|4|23/07/2010|200|07|F003|15|23/07/2010|"
+        "200.00|",
+        // refused: a RUC whose check digit is wrong, a base of 0, a voucher of another month
+        "20512345672|EMPRESA MAL DIGITADA SAC||||E001|5|24/07/2010|100|01|F009|1|24/07/2010|"
+        "100.00|",
+        "20512345671|CONSTRUCTORA PENALOZA E HIJOS SAC||||E001|6|25/07/2010|0|01|F001|14|"
+        "25/07/2010|10.00|",
+        "10412345679||PEREZ|GOMEZ|JUAN|E001|7|05/08/2010|300|01|F002|8|05/08/2010|300.00|",
+    };
+    QByteArray out;
+    for (const char* l : lines)
+        out += QByteArray(l) + "\r\n";
+    return out;
+}
+
 } // namespace ret::hub

@@ -24,4 +24,9 @@ QString bankRecord(const QString& name, const QString& shortName);
 // The sending catalogue file the integrator ships (env947.txt), as Windows-1252 bytes.
 QByteArray sendingCatalogue();
 
+// A month's import file for the first sample contributor (07/2010): good lines and a few that
+// the import refuses, as an accounting system might write them.
+inline const QString kSampleImportName = QStringLiteral("094720100070970201007.TXT");
+QByteArray sampleImportFile();
+
 } // namespace ret::hub

@@ -33,6 +33,7 @@ PaymentFormWidget::PaymentFormWidget(const std::vector<std::pair<QString, QStrin
     amount_->setFrameShadow(QFrame::Sunken);
     amount_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     amount_->setMinimumWidth(120);
+    amount_->setMinimumHeight(number_->sizeHint().height()); // a line like the fields above
 
     auto* choice = new QHBoxLayout;
     choice->addWidget(cash_);

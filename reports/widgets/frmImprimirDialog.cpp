@@ -21,7 +21,7 @@ frmImprimirDialog::frmImprimirDialog(Session& session, const QWidget* main, QWid
     : QDialog(parent), session_(session), screens_(session, this), model_(session, screens_),
       gridModel_(model_) {
     build();
-    setSizeTwips(*this, 8200, 5200);
+    setSizeTwips(*this, 9900, 5200); // the shown columns fit without scrolling
     CentraFormulario(main, *this);
     {
         WaitCursor wait;

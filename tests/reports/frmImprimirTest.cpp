@@ -229,6 +229,10 @@ struct RangeCase {
     int nHasta = 0;
 };
 
+void PrintTo(const RangeCase& c, std::ostream* os) {
+    *os << '"' << c.desde << "\" to \"" << c.hasta << '"';
+}
+
 class RangeDialogTest : public testing::TestWithParam<RangeCase> {};
 
 TEST_P(RangeDialogTest, ChecksRunInOrder) {

@@ -20,8 +20,9 @@ bool isTag(const QString& text) {
     return text.startsWith(QLatin1String("<!"));
 }
 
-// The leading numeric value, rounded half to even.
-int numberField(const QString& field) {
+} // namespace
+
+int readPrintScriptNumber(const QString& field) {
     const Decimal d = Decimal::leadingValue(field);
     const std::int64_t units = d.units();
     std::int64_t whole = units / Decimal::kUnit;
@@ -32,6 +33,12 @@ int numberField(const QString& field) {
     else if (rest < -half || (rest == -half && whole % 2 != 0))
         --whole;
     return int(std::clamp<std::int64_t>(whole, INT32_MIN, INT32_MAX));
+}
+
+namespace {
+
+int numberField(const QString& field) {
+    return readPrintScriptNumber(field);
 }
 
 QString commandWord(const QString& line, qsizetype& end) {

@@ -71,6 +71,9 @@ struct PsPageBreak {};
 struct PsSkip {};
 using PsLine = std::variant<PsTag, PsItem, PsPageBreak, PsSkip>;
 
+// A numeric field of a line: its leading numeric value, rounded half to even.
+int readPrintScriptNumber(const QString& field);
+
 // Reads one line (without its line end) by the reading rules of the format.
 PsLine readPrintScriptLine(const QString& line);
 

@@ -20,6 +20,79 @@ QString readLine(QFile& file) {
     return cp1252::decode(bytes);
 }
 
+// The lines of a file read in large blocks: each without its line end, with the offset it
+// starts at. Only the block being read is held.
+class BlockLines {
+public:
+    explicit BlockLines(QFile& file) : file_(file) {}
+
+    // The next line; false at the end of the file. The view lasts until the next call.
+    bool next(QByteArrayView& line, qint64& at) {
+        for (;;) {
+            const qsizetype end = buffer_.indexOf('\n', pos_);
+            if (end >= 0 || (eof_ && pos_ < buffer_.size())) {
+                const qsizetype stop = end >= 0 ? end : buffer_.size();
+                at = base_ + pos_;
+                line = QByteArrayView(buffer_).sliced(pos_, stop - pos_);
+                while (line.endsWith('\r') || line.endsWith('\n'))
+                    line.chop(1);
+                pos_ = end >= 0 ? end + 1 : buffer_.size();
+                return true;
+            }
+            if (eof_)
+                return false;
+            base_ += pos_;
+            buffer_.remove(0, pos_);
+            pos_ = 0;
+            const QByteArray more = file_.read(kBlock);
+            if (more.isEmpty())
+                eof_ = true;
+            buffer_ += more;
+        }
+    }
+    // The offset right after the line last read.
+    qint64 position() const { return base_ + pos_; }
+
+private:
+    static constexpr qint64 kBlock = 1 << 20;
+    QFile& file_;
+    QByteArray buffer_;
+    qsizetype pos_ = 0;
+    qint64 base_ = 0;
+    bool eof_ = false;
+};
+
+// The page index of a text or box item read straight off its bytes, as the full reader would
+// read it; nullopt for any other line, which then goes through the full reader. Indexing a
+// report touches every line, and nearly all of them are items.
+std::optional<int> quickItemPage(QByteArrayView line) {
+    int before = 0; // fields ahead of the page index
+    qsizetype from = 0;
+    if (line.startsWith("pPos|")) {
+        before = 5;
+        from = 5;
+    } else if (line.startsWith("pPosVerti|")) {
+        before = 5;
+        from = 10;
+    } else if (line.startsWith("pCuadro|")) {
+        before = 4;
+        from = 8;
+    } else {
+        return std::nullopt;
+    }
+    for (int i = 0; i < before; ++i) {
+        const qsizetype bar = line.indexOf('|', from);
+        if (bar < 0)
+            return std::nullopt;
+        from = bar + 1;
+    }
+    const qsizetype bar = line.indexOf('|', from);
+    const QByteArrayView field = line.sliced(from, (bar < 0 ? line.size() : bar) - from);
+    if (field.isEmpty())
+        return std::nullopt;
+    return readPrintScriptNumber(QString::fromLatin1(field));
+}
+
 } // namespace
 
 QString reportFilePath(const QString& directory, const QString& fileName) {
@@ -55,39 +128,54 @@ bool ReportDocument::open(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
+    BlockLines lines(file);
     int current = 0;
     // Where the next page starts: right after the first break that follows the current page's
     // items; -1 until such a break is read (a page may also begin without one).
     qint64 nextStart = -1;
-    while (!file.atEnd()) {
-        const qint64 at = file.pos();
-        const PsLine line = readPrintScriptLine(readLine(file));
-        if (const auto* tag = std::get_if<PsTag>(&line)) {
-            if (tag->name == QLatin1String("font"))
-                font_ = tag->value;
-            else if (tag->name == QLatin1String("Orientacion"))
-                orientation_ = tag->value;
-            else if (tag->name == QLatin1String("nHojas"))
-                declaredPages_ = tag->value.trimmed().toInt();
-            else if (tag->name == QLatin1String("Color")) {
-                if (const auto v = colorValue(tag->value))
-                    paper_ = PaperColor::fromValue(*v);
+    QByteArrayView raw;
+    qint64 at = 0;
+    while (lines.next(raw, at)) {
+        std::optional<int> itemPage = quickItemPage(raw);
+        if (!itemPage) {
+            const PsLine line = readPrintScriptLine(cp1252::decode(raw.toByteArray()));
+            if (const auto* tag = std::get_if<PsTag>(&line)) {
+                readTag(*tag);
+                continue;
             }
-        } else if (std::holds_alternative<PsPageBreak>(line)) {
-            if (nextStart < 0)
-                nextStart = file.pos();
-        } else if (const auto* item = std::get_if<PsItem>(&line)) {
-            const int page = std::min(item->page, kLastPageIndex);
-            if (page > current) {
-                // pages whose index was skipped get no lines of their own
-                const qint64 start = nextStart >= 0 ? nextStart : at;
-                offsets_.insert(offsets_.end(), size_t(page - current), start);
-                current = page;
+            if (std::holds_alternative<PsPageBreak>(line)) {
+                if (nextStart < 0)
+                    nextStart = lines.position();
+                continue;
             }
-            nextStart = -1;
+            const auto* item = std::get_if<PsItem>(&line);
+            if (!item)
+                continue;
+            itemPage = item->page;
         }
+        const int page = std::min(*itemPage, kLastPageIndex);
+        if (page > current) {
+            // pages whose index was skipped get no lines of their own
+            const qint64 start = nextStart >= 0 ? nextStart : at;
+            offsets_.insert(offsets_.end(), size_t(page - current), start);
+            current = page;
+        }
+        nextStart = -1;
     }
     return true;
+}
+
+void ReportDocument::readTag(const PsTag& tag) {
+    if (tag.name == QLatin1String("font"))
+        font_ = tag.value;
+    else if (tag.name == QLatin1String("Orientacion"))
+        orientation_ = tag.value;
+    else if (tag.name == QLatin1String("nHojas"))
+        declaredPages_ = tag.value.trimmed().toInt();
+    else if (tag.name == QLatin1String("Color")) {
+        if (const auto v = colorValue(tag.value))
+            paper_ = PaperColor::fromValue(*v);
+    }
 }
 
 std::vector<PsItem> ReportDocument::items(int page) const {

@@ -77,6 +77,8 @@ public:
     void print(const RangoPaginas& range, PrintSink& sink) const;
 
 private:
+    void readTag(const PsTag& tag);
+
     QString path_;
     QString font_;
     QString orientation_;

@@ -82,6 +82,15 @@ TEST_F(ReportDocumentTest, PagesAreIndexedByTheItemsPageIndexes) {
         {"unknown lines are skipped",
          {text("uno", 0), "basura", "pNuevaHoja", text("dos", 1)},
          {"uno", "dos"}},
+        {"page indexes are read as numbers (blanks, halves to even)",
+         {text("uno", 0), "pPos|10|175|dos|False|8| 1 |", "pPos|10|175|tres|False|8|1.5|"},
+         {"uno", "dos", "tres"}},
+        {"an item without its page field is skipped",
+         {"pPos|10|175|uno|False|8|", "pCuadro|1|1|2|2|", text("dos", 0)},
+         {"dos"}},
+        {"vertical texts and boxes by their own page field",
+         {"pPosVerti|10|175|AB|False|8|1|", "pCuadro|1|1|2|2|2|"},
+         {"", "AB", "[]"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -4,6 +4,8 @@
 #include "PrintScript.h"
 #include "Sending.h"
 
+#include "Golden.h"
+
 #include "../support/SampleDeclaration.h"
 #include "../support/SampleEnvironment.h"
 
@@ -238,6 +240,28 @@ TEST_F(AnnexReportTest, ASentCopyListsItsHistoryRows) {
     EXPECT_TRUE(t.contains("  10412345679    "));
     EXPECT_FALSE(t.contains("  10412345679  CAMBIADA"));
     EXPECT_EQ(t[t.indexOf("  10412345679    ") + 1].mid(64, 12), "   01  F001 ");
+}
+
+// Whole annexes, line by line: the sample declaration, one long enough to break its pages, one
+// without subjects, and a sent copy.
+TEST_F(AnnexReportTest, AnnexesMatchTheirGoldenFiles) {
+    compose();
+    test::expectGolden("anexo-muestra.PRN", readFile("annex.PRN"));
+    const hub::SendResult sent = hub::sendDeclaration(*db, kRuc, "201007", QDate(2010, 8, 10));
+    ASSERT_TRUE(sent.ok) << sent.error.toStdString();
+
+    addSubjects(20);
+    compose();
+    test::expectGolden("anexo-dos-paginas.PRN", readFile("annex.PRN"));
+
+    db->execute("DELETE FROM F947RPCAB");
+    compose();
+    test::expectGolden("anexo-sin-sujetos.PRN", readFile("annex.PRN"));
+
+    id.sent = true;
+    id.correl = sent.correl;
+    compose();
+    test::expectGolden("anexo-enviado.PRN", readFile("annex.PRN"));
 }
 
 TEST(AnnexFitAmount, SeparatorsGiveWayFromTheLeft) {

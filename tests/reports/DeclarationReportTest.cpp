@@ -3,6 +3,8 @@
 #include "PrintScript.h"
 #include "Sending.h"
 
+#include "Golden.h"
+
 #include "../support/SampleDeclaration.h"
 #include "../support/SampleEnvironment.h"
 
@@ -231,6 +233,40 @@ TEST_F(DeclarationReportTest, SubjectsBreakThePageAfterNineteenRows) {
             }
         }
     }
+}
+
+// Whole printouts, line by line: the sample paid in cash, by cheque, without subjects, with 19
+// and 20 subjects (the page break), and a sent copy with its order and control numbers.
+TEST_F(DeclarationReportTest, PrintoutsMatchTheirGoldenFiles) {
+    compose(id);
+    test::expectGolden("declaracion-efectivo.PRN", readFile("00000001.PRN"));
+
+    db->execute("UPDATE CAB SET efectivo = NULL, nrocheque = '123456', bcolibrad = '02'");
+    compose(id);
+    test::expectGolden("declaracion-cheque.PRN", readFile("00000001.PRN"));
+
+    for (const int extra : {17, 18}) {
+        db->execute("DELETE FROM F947RPCAB WHERE num_doc_ret LIKE '3%'");
+        addSubjects(extra);
+        compose(id);
+        test::expectGolden(QString("declaracion-%1-sujetos.PRN").arg(extra + 2),
+                           readFile("00000001.PRN"));
+    }
+
+    db->execute("DELETE FROM F947RPCAB");
+    db->execute("UPDATE DET SET i_valor = '0' WHERE casilla = '501'");
+    compose(id);
+    test::expectGolden("declaracion-sin-sujetos.PRN", readFile("00000001.PRN"));
+}
+
+TEST_F(DeclarationReportTest, SentCopyMatchesItsGoldenFile) {
+    const hub::SendResult sent = hub::sendDeclaration(*db, kRuc, "201007", QDate(2010, 8, 10));
+    ASSERT_TRUE(sent.ok) << sent.error.toStdString();
+    db->execute("UPDATE HCAB SET norden = '1234567', control = '87654321'");
+    id.sent = true;
+    id.correl = sent.correl;
+    compose(id);
+    test::expectGolden("declaracion-enviada.PRN", readFile("00000001.PRN"));
 }
 
 TEST_F(DeclarationReportTest, ATechnicalErrorIsShownAndLeavesWhatWasWritten) {

@@ -1,5 +1,6 @@
 #include "BatchImport.h"
 
+#include "BatchSession.h"
 #include "Connection.h"
 #include "DeclarationStore.h"
 #include "FieldRules.h"
@@ -13,12 +14,6 @@
 
 namespace ret::import {
 namespace {
-
-// The batch has no windows: one it would open is a fault of its own use.
-class NoWindows final : public WindowOpener {
-public:
-    void open(Window) override {}
-};
 
 QString outcomeText(const RunResult& r) {
     switch (r.outcome) {
@@ -74,18 +69,11 @@ int runBatchImport(const QStringList& arguments, const Profile& profile, Message
     const QString ruc = args[1].trimmed();
     const QString period = args[2].trimmed();
 
-    Session session;
-    session.config = ReadConfiguration(Deliverable::MainProgram, profile);
-    EnterSystemDirectory(session.config);
-    auto db = OpenSharedDatabase(Deliverable::MainProgram, session.config, profile, messages);
-    if (!db)
+    BatchSession batch(messages);
+    if (!batch.open(profile))
         return 2;
-    FieldRules rules(messages);
-    NoWindows windows;
-    session.db = db.get();
-    session.messages = &messages;
-    session.rules = &rules;
-    session.windows = &windows;
+    Session& session = batch.session();
+    Database* db = session.db;
 
     // the declaration opened as the declaration window opens it
     DeclarationId id;

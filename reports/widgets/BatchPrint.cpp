@@ -1,6 +1,6 @@
 #include "BatchPrint.h"
 
-#include "Connection.h"
+#include "BatchSession.h"
 #include "FieldRules.h"
 #include "Messages.h"
 #include "ReportPrinting.h"
@@ -74,11 +74,6 @@ private:
     QString pdf_;
 };
 
-class NoWindows final : public WindowOpener {
-public:
-    void open(Window) override {}
-};
-
 } // namespace
 
 int runBatchPrint(const QStringList& arguments, const Profile& profile, MessageSink& messages,
@@ -88,18 +83,10 @@ int runBatchPrint(const QStringList& arguments, const Profile& profile, MessageS
         out << kUsage;
         return 2;
     }
-    Session session;
-    session.config = ReadConfiguration(Deliverable::MainProgram, profile);
-    EnterSystemDirectory(session.config);
-    auto db = OpenSharedDatabase(Deliverable::MainProgram, session.config, profile, messages);
-    if (!db)
+    BatchSession batch(messages);
+    if (!batch.open(profile))
         return 2;
-    FieldRules rules(messages);
-    NoWindows windows;
-    session.db = db.get();
-    session.messages = &messages;
-    session.rules = &rules;
-    session.windows = &windows;
+    Session& session = batch.session();
     session.SentMode = !request->correl.isEmpty();
 
     BatchScreens screens(session, request->pdf);

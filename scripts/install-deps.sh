@@ -11,6 +11,7 @@ packages=(
     libsqlite3-dev sqlite3
     fonts-liberation2
     xvfb xauth
+    poppler-utils
     clang libclang-rt-14-dev llvm
 )
 

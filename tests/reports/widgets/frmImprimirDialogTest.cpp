@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -43,6 +44,13 @@ protected:
             QRegularExpression("/MediaBox\\s*\\[\\s*0\\s+0\\s+([\\d.]+)\\s+([\\d.]+)").match(pdf);
         return {pages, box.captured(1).toDouble() > box.captured(2).toDouble()};
     }
+    // The text of the PDF as a reader extracts it.
+    QString pdfText() const {
+        QProcess extract;
+        extract.start("pdftotext", {"-layout", path("out.pdf"), "-"});
+        EXPECT_TRUE(extract.waitForFinished(20000)) << "pdftotext (poppler-utils) is needed";
+        return QString::fromUtf8(extract.readAllStandardOutput());
+    }
 };
 
 TEST_F(frmImprimirDialogTest, PrintsTheChosenReportOfTheChosenDeclaration) {
@@ -56,6 +64,10 @@ TEST_F(frmImprimirDialogTest, PrintsTheChosenReportOfTheChosenDeclaration) {
 
     window.button(1)->click();
     EXPECT_EQ(printedPages(), std::make_pair(1, false));
+    const QString text = pdfText();
+    for (const char* expected : {"AGENTES DE RETENCION", "20100070970", "DISTRIBUIDORA ANDINA DEL",
+                                 "RETENCIONES - PROVEEDORES", "1,201", "TOTAL DEUDA TRIBUTARIA"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
 
     window.option(1)->click();
     EXPECT_EQ(window.model().reportCode(), "RYP003");

@@ -34,37 +34,13 @@ QString FrmDetAgeRet::PaymentRow::montoShown() const {
     return formatNumber(v.abs(), QStringLiteral("(##,###,###,##0.#0)"));
 }
 
-FrmDetAgeRet::FrmDetAgeRet(Session& session) : session_(session) {}
+FrmDetAgeRet::FrmDetAgeRet(Session& session) : VoucherEntryFields(session, kCaption) {}
 
 // ---------------------------------------------------------------------------------- helpers
-
-void FrmDetAgeRet::notify() {
-    if (onChange)
-        onChange();
-}
-
-void FrmDetAgeRet::error(const QString& text, Focus focus) {
-    session_.messages->inform(MsgIcon::Critical, text, kCaption);
-    if (focus != Focus::None)
-        focus_ = focus;
-    notify();
-}
 
 void FrmDetAgeRet::dbError(const QString& text) {
     session_.messages->inform(MsgIcon::None, text, QStringLiteral("Error"));
     notify();
-}
-
-FrmDetAgeRet::Focus FrmDetAgeRet::takeFocusRequest() {
-    const Focus f = focus_;
-    focus_ = Focus::None;
-    return f;
-}
-
-bool FrmDetAgeRet::takeMoveOn() {
-    const bool m = moveOn_;
-    moveOn_ = false;
-    return m;
 }
 
 // ------------------------------------------------------------------------------------- load
@@ -145,53 +121,6 @@ void FrmDetAgeRet::setCurrentPayment(int row) {
 
 // ----------------------------------------------------------------------------------- fields
 
-int FrmDetAgeRet::serieKey(int key, int caret, bool hasSelection) {
-    if (readOnly_ || !keyEnabled_)
-        return 0;
-    if (key == voucher::kEnter) {
-        moveOn_ = !serie_.trimmed().isEmpty();
-        return 0;
-    }
-    const int k = serie::filterKey(*session_.rules, serie_, caret, hasSelection, key, true);
-    if (k != 0)
-        changed_ = true;
-    return k;
-}
-
-void FrmDetAgeRet::setSerie(const QString& text) {
-    if (text == serie_)
-        return;
-    serie_ = text;
-    notify();
-}
-
-void FrmDetAgeRet::serieFocusOut() {
-    setSerie(serie::padOnLeave(*session_.rules, serie_));
-}
-
-int FrmDetAgeRet::numeroKey(int key) {
-    if (readOnly_ || !keyEnabled_)
-        return 0;
-    changed_ = true;
-    if (key == voucher::kEnter) {
-        moveOn_ = true;
-        return 0;
-    }
-    return session_.rules->FilterDigitKey(key, false);
-}
-
-void FrmDetAgeRet::setNumero(const QString& text) {
-    if (text == numero_)
-        return;
-    numero_ = text;
-    notify();
-}
-
-void FrmDetAgeRet::numeroFocusOut() {
-    if (!numero_.trimmed().isEmpty())
-        setNumero(session_.rules->PadLeftWith(numero_.trimmed(), 8, u'0'));
-}
-
 void FrmDetAgeRet::setFecha(const QString& text) {
     if (text == fecha_)
         return;
@@ -270,27 +199,12 @@ void FrmDetAgeRet::baseFocusOut() {
 }
 
 bool FrmDetAgeRet::ValidaGrabar() {
-    const Focus dateFocus = readOnly_ ? Focus::None : Focus::Fecha;
-    if (serie_.trimmed().isEmpty()) {
-        error(QStringLiteral("Ingrese la serie"), Focus::Serie);
+    if (!checkKeyFields(
+            QString::fromUtf8("El número de comprobante de retención no puede ser cero")))
         return false;
-    }
-    if (numero_.trimmed().isEmpty()) {
-        error(QString::fromUtf8("Ingrese el número del documento"), Focus::Numero);
-        return false;
-    }
-    if (Decimal::leadingValue(numero_).isZero()) {
-        error(QString::fromUtf8("El número de comprobante de retención no puede ser cero"),
-              Focus::Numero);
-        return false;
-    }
-    if (fecha_ == voucher::kEmptyDate) {
-        error(QString::fromUtf8("Debe ingresar la fecha de emisión."), dateFocus);
-        return false;
-    }
     const QDate date = voucher::readDate(fecha_);
     if (!date.isValid()) {
-        error(QString::fromUtf8("Debe ingresar una fecha válida."), dateFocus);
+        error(QString::fromUtf8("Debe ingresar una fecha válida."), dateFocus());
         return false;
     }
     if (!ValidaFecha())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VoucherEntryFields.h"
+
 #include <QString>
 
 #include <functional>
@@ -7,14 +9,14 @@
 
 namespace ret {
 
-struct Session;
+enum class DetAgeRetFocus { None, Serie, Numero, Fecha, Base };
 
 // The retention voucher window: one voucher of the supplier in hand, its rate and retention,
 // and the list of the payment vouchers it covers. It works on the staging tables only; the
 // widget shows this state and forwards the user's actions.
-class FrmDetAgeRet {
+class FrmDetAgeRet : public VoucherEntryFields<DetAgeRetFocus> {
 public:
-    enum class Focus { None, Serie, Numero, Fecha, Base };
+    using Focus = DetAgeRetFocus;
 
     // One row of the payment-voucher list, as stored.
     struct PaymentRow {
@@ -40,24 +42,16 @@ public:
 
     // --- fields
     const QString& ruc() const { return ruc_; }
-    const QString& serie() const { return serie_; }
-    const QString& numero() const { return numero_; }
-    const QString& fecha() const { return fecha_; }
     const QString& base() const { return base_; }
     const QString& tasa() const { return tasa_; }
     const QString& retencion() const { return retencion_; }
 
-    // A key typed in the serie (character code, 8 Backspace, 13 Enter): the key the field
-    // receives, 0 when it is cancelled. Enter is cancelled and moves on when there is a serie.
-    int serieKey(int key, int caret, bool hasSelection);
-    void setSerie(const QString& text);
-    void serieFocusOut();
+    // A key typed in the serie: letters and digits by the serie rules.
+    int serieKey(int key, int caret, bool hasSelection) {
+        return serieKeyWith(key, caret, hasSelection, true);
+    }
+    void numeroFocusOut() { padNumero(8); }
 
-    int numeroKey(int key);
-    void setNumero(const QString& text);
-    void numeroFocusOut();
-
-    // The date as the masked field shows it ("_" for what is not typed yet).
     void setFecha(const QString& text);
     void fechaKey() { changed_ = true; }
     bool ValidaFecha();
@@ -80,18 +74,7 @@ public:
     void modificar();
     void eliminar();
 
-    // --- state the widget shows
-    bool readOnly() const { return readOnly_; }
-    bool keyEnabled() const { return keyEnabled_; } // serie and number
-    bool changed() const { return changed_; }
-    Focus takeFocusRequest();
-    // Set by a key handler when the focus should move on (Enter).
-    bool takeMoveOn();
-    std::function<void()> onChange; // the widget re-reads the state
-
 private:
-    void notify();
-    void error(const QString& text, Focus focus);
     void dbError(const QString& text);
     void calculaRetencion();
     bool voucherExists();
@@ -99,18 +82,9 @@ private:
     void storeVoucher(bool isNew);
     bool runNuevo();
 
-    Session& session_;
-    bool readOnly_ = false;
-    bool keyEnabled_ = true;
-    bool changed_ = false;
-    bool moveOn_ = false;
-    Focus focus_ = Focus::None;
     int baseMaxLength_ = 18;
 
     QString ruc_;
-    QString serie_;
-    QString numero_;
-    QString fecha_;
     QString base_;
     QString tasa_;
     QString retencion_;

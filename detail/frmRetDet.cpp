@@ -18,31 +18,7 @@ const QString kKeyWhere = QStringLiteral(" WHERE num_doc_ret = ? AND num_serie_c
 
 } // namespace
 
-frmRetDet::frmRetDet(Session& session) : session_(session) {}
-
-void frmRetDet::notify() {
-    if (onChange)
-        onChange();
-}
-
-void frmRetDet::error(const QString& text, Focus focus) {
-    session_.messages->inform(MsgIcon::Critical, text, kCaption);
-    if (focus != Focus::None)
-        focus_ = focus;
-    notify();
-}
-
-frmRetDet::Focus frmRetDet::takeFocusRequest() {
-    const Focus f = focus_;
-    focus_ = Focus::None;
-    return f;
-}
-
-bool frmRetDet::takeMoveOn() {
-    const bool m = moveOn_;
-    moveOn_ = false;
-    return m;
-}
+frmRetDet::frmRetDet(Session& session) : VoucherEntryFields(session, kCaption) {}
 
 QString frmRetDet::typeCode() const {
     return type_ < 0 ? QString() : types_[type_].left(2);
@@ -128,54 +104,12 @@ void frmRetDet::chooseType(int index) {
 }
 
 int frmRetDet::serieKey(int key, int caret, bool hasSelection) {
-    if (readOnly_ || !keyEnabled_)
-        return 0;
-    if (key == voucher::kEnter) {
-        moveOn_ = !serie_.trimmed().isEmpty();
-        return 0;
-    }
     const bool letters = type_ >= 0 && serie::lettersAllowedFor(typeCode());
-    const int k = serie::filterKey(*session_.rules, serie_, caret, hasSelection, key, letters);
-    // only an accepted key counts as an edit where letters may be typed; any key elsewhere
-    if (k != 0 || !letters)
-        changed_ = true;
-    return k;
-}
-
-void frmRetDet::setSerie(const QString& text) {
-    if (text == serie_)
-        return;
-    serie_ = text;
-    notify();
-}
-
-void frmRetDet::serieFocusOut() {
-    setSerie(serie::padOnLeave(*session_.rules, serie_));
-}
-
-int frmRetDet::numeroKey(int key) {
-    if (readOnly_ || !keyEnabled_)
-        return 0;
-    changed_ = true;
-    if (key == voucher::kEnter) {
-        moveOn_ = true;
-        return 0;
-    }
-    return session_.rules->FilterDigitKey(key, false);
-}
-
-void frmRetDet::setNumero(const QString& text) {
-    if (text == numero_)
-        return;
-    numero_ = text;
-    notify();
+    return serieKeyWith(key, caret, hasSelection, letters);
 }
 
 void frmRetDet::numeroFocusOut() {
-    if (numero_.trimmed().isEmpty())
-        return;
-    const int width = typeCode() == QLatin1String("99") ? 15 : 8;
-    setNumero(session_.rules->PadLeftWith(numero_.trimmed(), width, u'0'));
+    padNumero(typeCode() == QLatin1String("99") ? 15 : 8);
 }
 
 void frmRetDet::setFecha(const QString& text) {
@@ -253,32 +187,16 @@ void frmRetDet::totalFocusOut() {
 }
 
 bool frmRetDet::ValidaGrabar() {
-    const Focus dateFocus = readOnly_ ? Focus::None : Focus::Fecha;
     if (type_ < 0) {
         error(QStringLiteral("Ingrese el tipo de documento"), Focus::Tipo);
         return false;
     }
-    if (serie_.trimmed().isEmpty()) {
-        error(QStringLiteral("Ingrese la serie"), Focus::Serie);
+    if (!checkKeyFields(QString::fromUtf8("El número de comprobante de pago no puede ser cero")))
         return false;
-    }
-    if (numero_.trimmed().isEmpty()) {
-        error(QString::fromUtf8("Ingrese el número del documento"), Focus::Numero);
-        return false;
-    }
-    if (Decimal::leadingValue(numero_).isZero()) {
-        error(QString::fromUtf8("El número de comprobante de pago no puede ser cero"),
-              Focus::Numero);
-        return false;
-    }
-    if (fecha_ == voucher::kEmptyDate) {
-        error(QString::fromUtf8("Debe ingresar la fecha de emisión."), dateFocus);
-        return false;
-    }
     const QDate date = voucher::readDate(fecha_);
     if (!date.isValid() || !session_.rules->IsDateInRange(fecha_, QStringLiteral("01/01/1900"),
                                                           QStringLiteral("01/01/2500"))) {
-        error(QString::fromUtf8("Debe ingresar una fecha válida."), dateFocus);
+        error(QString::fromUtf8("Debe ingresar una fecha válida."), dateFocus());
         return false;
     }
     if (!ValidaFechaOrigen())

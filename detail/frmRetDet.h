@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VoucherEntryFields.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -7,15 +9,15 @@
 
 namespace ret {
 
-struct Session;
+enum class RetDetFocus { None, Tipo, Serie, Numero, Fecha, Total };
 
 // The payment voucher window: one payment voucher covered by the retention voucher in hand
 // (the voucher window hands over its supplier in selectedSubject and its serie and number in
 // selectedVoucher). It writes the staging table of payment vouchers at once; the widget shows
 // this state and forwards the user's actions.
-class frmRetDet {
+class frmRetDet : public VoucherEntryFields<RetDetFocus> {
 public:
-    enum class Focus { None, Tipo, Serie, Numero, Fecha, Total };
+    using Focus = RetDetFocus;
 
     static inline const QString kCaption =
         QString::fromUtf8("0947 - Detalle del Comprobante de Pago Involucrado");
@@ -40,21 +42,11 @@ public:
     void chooseType(int index);
     const QString& desDoc() const { return desDoc_; }
 
-    const QString& serie() const { return serie_; }
-    // A key typed in the serie (character code, 8 Backspace, 13 Enter): the key the field
-    // receives, 0 when it is cancelled.
+    // A key typed in the serie: letters only for the types whose series may hold them.
     int serieKey(int key, int caret, bool hasSelection);
-    void setSerie(const QString& text);
-    void serieFocusOut();
-
-    const QString& numero() const { return numero_; }
-    int numeroKey(int key);
-    void setNumero(const QString& text);
     void numeroFocusOut();
     int numeroMaxLength() const { return numeroMax_; }
 
-    const QString& fecha() const { return fecha_; }
-    // The date as the masked field shows it ("_" for what is not typed yet).
     void setFecha(const QString& text);
     bool ValidaFechaOrigen();
 
@@ -67,31 +59,17 @@ public:
 
     bool ValidaGrabar();
 
-    // --- state the widget shows
-    bool readOnly() const { return readOnly_; }
-    bool keyEnabled() const { return keyEnabled_; } // type, serie and number
-    bool changed() const { return changed_; }
+    // --- state the widget shows (keys enabled: type, serie and number)
     bool creditNote() const { return typeCode() == QLatin1String("07"); }
-    Focus takeFocusRequest();
-    bool takeMoveOn();
-    std::function<void()> onChange;
 
 private:
-    void notify();
-    void error(const QString& text, Focus focus);
     void fillTypes();
     void applyType(int index);
     bool grabar();
     void clearForNext();
 
-    Session& session_;
-    bool readOnly_ = false;
-    bool keyEnabled_ = true;
     bool isNew_ = true;
-    bool changed_ = false;
     bool loading_ = false;
-    bool moveOn_ = false;
-    Focus focus_ = Focus::None;
 
     QString ownerRuc_;
     QString ownerSerie_;
@@ -100,10 +78,7 @@ private:
     QStringList types_;
     int type_ = -1;
     QString desDoc_;
-    QString serie_;
-    QString numero_;
     int numeroMax_ = 8;
-    QString fecha_;
     QString total_;
     int totalMax_ = 18;
 };

@@ -30,12 +30,6 @@ QLineEdit* computedField(QWidget* parent) {
     return e;
 }
 
-// Focus that comes and goes with a message box or a menu is not the user leaving the field.
-bool userMove(QEvent* event) {
-    const auto reason = static_cast<QFocusEvent*>(event)->reason();
-    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
-}
-
 } // namespace
 
 FrmDetAgeRetDialog::FrmDetAgeRetDialog(Session& session, QWidget* parent)
@@ -153,6 +147,14 @@ FrmDetAgeRetDialog::FrmDetAgeRetDialog(Session& session, QWidget* parent)
             model_.setCurrentPayment(row);
     });
 
+    fields_ = std::make_unique<voucher::VoucherFieldFilter<FrmDetAgeRet>>(
+        model_,
+        voucher::VoucherFieldFilter<FrmDetAgeRet>::Fields{txtSerie_, txtNumero_, txtMtoBase_,
+                                                          mkeFecEmis_},
+        voucher::VoucherFieldFilter<FrmDetAgeRet>::Amount{
+            &FrmDetAgeRet::baseKey, &FrmDetAgeRet::baseMaxLength, &FrmDetAgeRet::baseFocusIn,
+            &FrmDetAgeRet::baseFocusOut},
+        [this] { focusNextChild(); }, [this] { model_.fechaKey(); });
     model_.onChange = [this] { sync(); };
     model_.load();
     move(1050 / 15, 350 / 15); // 1050, 350 twips
@@ -167,35 +169,7 @@ void FrmDetAgeRetDialog::run(QPushButton* button, void (FrmDetAgeRet::*action)()
 }
 
 bool FrmDetAgeRetDialog::filterKey(QObject* watched, QKeyEvent* key) {
-    if (voucher::isPaste(*key)) {
-        QApplication::clipboard()->clear();
-        return true;
-    }
-    const int code = voucher::keyCode(*key);
-    if (code < 0)
-        return false;
-    bool taken = false;
-    if (watched == txtSerie_) {
-        const int r =
-            model_.serieKey(code, txtSerie_->cursorPosition(), txtSerie_->hasSelectedText());
-        taken = voucher::applyKey(*txtSerie_, code, r);
-    } else if (watched == txtNumero_) {
-        taken = voucher::applyKey(*txtNumero_, code, model_.numeroKey(code));
-    } else if (watched == txtMtoBase_) {
-        const int r = model_.baseKey(code);
-        voucher::setLimit(*txtMtoBase_, model_.baseMaxLength());
-        taken = voucher::applyKey(*txtMtoBase_, code, r);
-    } else if (watched == mkeFecEmis_) {
-        if (code == 13) {
-            focusNextChild(); // Enter moves on like Tab
-            return true;
-        }
-        model_.fechaKey();
-        return false; // the mask takes digits only
-    }
-    if (model_.takeMoveOn())
-        focusNextChild();
-    return taken;
+    return fields_->key(watched, *key);
 }
 
 bool FrmDetAgeRetDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -205,22 +179,8 @@ bool FrmDetAgeRetDialog::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress:
         return filterKey(watched, static_cast<QKeyEvent*>(event));
     case QEvent::FocusIn:
-        if (watched == txtMtoBase_ && userMove(event)) {
-            model_.baseFocusIn();
-            voucher::setLimit(*txtMtoBase_, model_.baseMaxLength());
-        }
-        break;
     case QEvent::FocusOut:
-        if (!userMove(event))
-            break;
-        if (watched == txtSerie_)
-            model_.serieFocusOut();
-        else if (watched == txtNumero_)
-            model_.numeroFocusOut();
-        else if (watched == txtMtoBase_) {
-            model_.baseFocusOut();
-            voucher::setLimit(*txtMtoBase_, model_.baseMaxLength());
-        }
+        fields_->focus(watched, *event);
         break;
     default:
         break;

@@ -2,7 +2,11 @@
 
 #include "FrmDetAgeRet.h"
 
+#include "VoucherFieldFilter.h"
+
 #include <QDialog>
+
+#include <memory>
 
 class QLabel;
 class QLineEdit;
@@ -36,6 +40,7 @@ private:
 
     FrmDetAgeRet model_;
     bool syncing_ = false;
+    std::unique_ptr<voucher::VoucherFieldFilter<FrmDetAgeRet>> fields_;
 
     QLineEdit* txtNumRuc_ = nullptr;
     QLineEdit* txtSerie_ = nullptr;

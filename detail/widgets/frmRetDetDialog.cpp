@@ -17,14 +17,7 @@
 #include <QVBoxLayout>
 
 namespace ret {
-namespace {
-
-bool userMove(QEvent* event) {
-    const auto reason = static_cast<QFocusEvent*>(event)->reason();
-    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
-}
-
-} // namespace
+namespace {} // namespace
 
 frmRetDetDialog::frmRetDetDialog(Session& session, QWidget* parent)
     : QDialog(parent), model_(session) {
@@ -98,6 +91,14 @@ frmRetDetDialog::frmRetDetDialog(Session& session, QWidget* parent)
             accept();
     });
 
+    fields_ = std::make_unique<voucher::VoucherFieldFilter<frmRetDet>>(
+        model_,
+        voucher::VoucherFieldFilter<frmRetDet>::Fields{txtSerie_, txtNumero_, txtMtoDet_,
+                                                       mkeFecEmis_},
+        voucher::VoucherFieldFilter<frmRetDet>::Amount{
+            &frmRetDet::totalKey, &frmRetDet::totalMaxLength, &frmRetDet::totalFocusIn,
+            &frmRetDet::totalFocusOut},
+        [this] { focusNextChild(); });
     model_.onChange = [this] { sync(); };
     model_.load();
     move(2800 / 15, 2600 / 15); // 2800, 2600 twips
@@ -112,34 +113,7 @@ bool frmRetDetDialog::filterKey(QObject* watched, QKeyEvent* key) {
         }
         return false;
     }
-    if (voucher::isPaste(*key)) {
-        QApplication::clipboard()->clear();
-        return true;
-    }
-    const int code = voucher::keyCode(*key);
-    if (code < 0)
-        return false;
-    bool taken = false;
-    if (watched == txtSerie_) {
-        const int r =
-            model_.serieKey(code, txtSerie_->cursorPosition(), txtSerie_->hasSelectedText());
-        taken = voucher::applyKey(*txtSerie_, code, r);
-    } else if (watched == txtNumero_) {
-        taken = voucher::applyKey(*txtNumero_, code, model_.numeroKey(code));
-    } else if (watched == txtMtoDet_) {
-        const int r = model_.totalKey(code);
-        voucher::setLimit(*txtMtoDet_, model_.totalMaxLength());
-        taken = voucher::applyKey(*txtMtoDet_, code, r);
-    } else if (watched == mkeFecEmis_) {
-        if (code == 13) {
-            focusNextChild();
-            return true;
-        }
-        return false; // the mask takes digits only
-    }
-    if (model_.takeMoveOn())
-        focusNextChild();
-    return taken;
+    return fields_->key(watched, *key);
 }
 
 bool frmRetDetDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -149,22 +123,8 @@ bool frmRetDetDialog::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress:
         return filterKey(watched, static_cast<QKeyEvent*>(event));
     case QEvent::FocusIn:
-        if (watched == txtMtoDet_ && userMove(event)) {
-            model_.totalFocusIn();
-            voucher::setLimit(*txtMtoDet_, model_.totalMaxLength());
-        }
-        break;
     case QEvent::FocusOut:
-        if (!userMove(event))
-            break;
-        if (watched == txtSerie_)
-            model_.serieFocusOut();
-        else if (watched == txtNumero_)
-            model_.numeroFocusOut();
-        else if (watched == txtMtoDet_) {
-            model_.totalFocusOut();
-            voucher::setLimit(*txtMtoDet_, model_.totalMaxLength());
-        }
+        fields_->focus(watched, *event);
         break;
     default:
         break;

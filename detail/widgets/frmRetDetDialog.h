@@ -2,7 +2,11 @@
 
 #include "frmRetDet.h"
 
+#include "VoucherFieldFilter.h"
+
 #include <QDialog>
+
+#include <memory>
 
 class QComboBox;
 class QLabel;
@@ -32,6 +36,7 @@ private:
 
     frmRetDet model_;
     bool syncing_ = false;
+    std::unique_ptr<voucher::VoucherFieldFilter<frmRetDet>> fields_;
 
     QComboBox* cmbTipoDoc_ = nullptr;
     QLabel* lblDesDoc_ = nullptr;

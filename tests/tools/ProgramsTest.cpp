@@ -244,3 +244,21 @@ TEST_F(ProgramsTest, TheBatchImportStagesSavesAndReportsRefusedLines) {
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.out.contains("0 Transferidos\n3 Rechazados\n")) << r.out.toStdString();
 }
+
+TEST_F(ProgramsTest, TheBatchPrintNeedsNoDisplayAndNamesItsReport) {
+    ASSERT_EQ(init().code, 0);
+    {
+        auto db = ret::Database::open(path("velkar/HUB000.db"));
+        ret::test::SampleDeclaration sample(*db);
+    }
+    const ProgramRun r =
+        run("retdecl", {"--print", "20100070970", "201007", "anexos", "--pdf", path("a.pdf")});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out,
+              "Reporte: " + path("velkar/RPT/00000001.PRN") + "\nPDF: " + path("a.pdf") + "\n");
+    EXPECT_TRUE(readFile("a.pdf").startsWith("%PDF"));
+
+    const ProgramRun view = run("retdecl", {"--view"});
+    EXPECT_EQ(view.code, 2);
+    EXPECT_EQ(view.out, "usage: retdecl --view REPORT\n");
+}

@@ -144,7 +144,7 @@ ToolRun runTool(const QString& program, const QString& record, const QString& pr
 }
 
 SendingOutcome refused(const QString& why) {
-    return {false, why, QString(), QString()};
+    return {false, why, QString(), QString(), QString()};
 }
 
 // The next sending number, over every sending the integrator has made.
@@ -194,7 +194,7 @@ SendingOutcome sendWithChecks(const QString& profilePath, const QString& ruc, co
     const ToolRun summary =
         runTool(toolDirectory + QStringLiteral("/retsumm"), record, profilePath);
     if (summary.code != 0)
-        return {true, text, QStringLiteral("retsumm: ") + summary.err, QString()};
+        return {true, text, QStringLiteral("retsumm: ") + summary.err, QString(), QString()};
     QString report;
     try {
         report = latestReport(*db, QStringLiteral("RYP004"), ruc);

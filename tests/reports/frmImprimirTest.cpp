@@ -166,6 +166,31 @@ TEST_F(frmImprimirTest, PreviewComposesThenOpensTheRangeDialogAndComesBackToItsR
     EXPECT_EQ(screens.prints[0], "00000002.PRN");
 }
 
+TEST_F(frmImprimirTest, TheRangeDialogOffersThePagesTheCompositionWrote) {
+    // 20 subjects: the printout's totals go to page index 1
+    for (int i = 0; i < 18; ++i)
+        db->execute("INSERT INTO F947RPCAB VALUES (6, ?, '201007', '0947', 'R', 6, ?, NULL, "
+                    "'PEREZ', 'DIAZ', 'ANA', 1, '10.00', '0.60', 1, '000000')",
+                    {kRuc, QString("3%1").arg(i, 10, 10, QChar('0'))});
+    frmImprimir w(session, screens);
+    w.load();
+    w.preliminar();
+    EXPECT_EQ(screens.dialogCaption, "Impresión de 2 páginas");
+    EXPECT_EQ(screens.dialogPages, "2");
+    const auto pagesIn = [&](const QString& file) {
+        ReportDocument doc;
+        EXPECT_TRUE(doc.open(reportFilePath(session.config.reportDirectory, file)));
+        return QString::number(doc.pageCount());
+    };
+    EXPECT_EQ(pagesIn(screens.dialogTag), "2");
+
+    // the annex ends with a page break: its page counter is the count
+    w.setOption(frmImprimir::Anexos);
+    w.preliminar();
+    EXPECT_EQ(screens.dialogPages, "3");
+    EXPECT_EQ(pagesIn(screens.dialogTag), "3");
+}
+
 TEST_F(frmImprimirTest, AnnexIsRefusedOnlyWithoutBox501) {
     frmImprimir w(session, screens);
     w.load();

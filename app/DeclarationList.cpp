@@ -47,7 +47,7 @@ QStringList rowOf(const Cursor& c, ListKind kind) {
 } // namespace
 
 DeclarationList::DeclarationList(Session& session, ListKind kind)
-    : session_(session), kind_(kind), mode_(session.OperationMode), columns_(columnsOf(kind)),
+    : QueriedList(session), kind_(kind), mode_(session.OperationMode), columns_(columnsOf(kind)),
       order_(defaultOrder(kind)) {}
 
 DeclarationList::Captions DeclarationList::captions() const {
@@ -129,31 +129,10 @@ void DeclarationList::close() {
 }
 
 bool DeclarationList::requery(const QString& order) {
-    try {
-        readRows(order);
-    } catch (const DbError& e) {
-        rows_.clear();
-        current_ = -1;
-        gridEnabled_ = false;
-        showError(e);
-        return false;
-    }
-    gridEnabled_ = !rows_.empty();
-    current_ = -1;
-    if (!rows_.empty())
-        moveTo(0);
-    return true;
-}
-
-void DeclarationList::readRows(const QString& order) {
     order_ = order;
-    const SqlText q = listQuery(session_.db->dialect(), kind_, order, session_.formulario,
-                                session_.config.currentUser);
-    Cursor c = session_.db->query(q.sql, q.params);
-    std::vector<QStringList> rows;
-    while (c.next())
-        rows.push_back(rowOf(c, kind_));
-    rows_ = std::move(rows);
+    return readList(listQuery(session_.db->dialect(), kind_, order, session_.formulario,
+                              session_.config.currentUser),
+                    [this](const Cursor& c) { return rowOf(c, kind_); });
 }
 
 void DeclarationList::moveTo(int row) {
@@ -166,10 +145,6 @@ void DeclarationList::showInStatus(int row) {
     const QStringList& r = rows_[size_t(row)];
     session_.setStatus(
         {r[Ruc].trimmed(), r[Name].trimmed(), session_.formulario, maskedPeriod(r[Period])});
-}
-
-void DeclarationList::showError(const DbError& error) {
-    session_.messages->inform(MsgIcon::None, error.text(), QStringLiteral("Error"));
 }
 
 void DeclarationList::setSelectedValues() {

@@ -1,21 +1,20 @@
 #pragma once
 
 #include "DeclarationListSql.h"
-#include "GridSource.h"
+#include "QueriedList.h"
 
 #include <QSize>
 #include <QStringList>
 
 namespace ret {
 
-class DbError;
 struct Session;
 
 // The lists of stored declarations of the form: FrmContAbrir (registered) and FrmContAbrirE
 // (sent). What the action does follows the operation mode chosen in the main window: 1 opens
 // the chosen declaration in the declaration window (for a sent one, to register its order
 // number), 3 deletes it with its whole detail.
-class DeclarationList final : public GridSource {
+class DeclarationList final : public QueriedList {
 public:
     // Raw columns of a row, as the lists hand them on.
     enum Column { Ruc = 0, Name = 1, Period = 2, Form = 3 };
@@ -36,13 +35,9 @@ public:
     int helpContext() const;
 
     const std::vector<GridColumn>& columns() const override { return columns_; }
-    int rowCount() const override { return int(rows_.size()); }
     QString displayText(int row, int column) const override;
-    // The row as read (period mmyyyy, dates dd/mm/yyyy).
-    const QStringList& row(int index) const { return rows_.at(size_t(index)); }
+    // row(): the row as read (period mmyyyy, dates dd/mm/yyyy).
 
-    bool gridEnabled() const { return gridEnabled_; }
-    int currentRow() const { return current_; }
     const QString& order() const { return order_; }
 
     // Loading runs the first activation: the query in the default order, the first row.
@@ -61,25 +56,19 @@ public:
 
 private:
     bool requery(const QString& order);
-    void readRows(const QString& order);
-    void moveTo(int row);
+    void moveTo(int row) override;
     void showInStatus(int row);
-    void showError(const DbError& error);
     void setSelectedValues();
     void openDeclaration();
     void deleteDeclaration();
     bool confirmDelete();
 
-    Session& session_;
     const ListKind kind_;
     const int mode_; // the operation mode when the window was opened
     std::vector<GridColumn> columns_;
-    std::vector<QStringList> rows_;
     QString order_;
-    int current_ = -1;
     int saved_ = 0;
     bool windowEnabled_ = true; // false while the declaration window is open over the list
-    bool gridEnabled_ = true;
 };
 
 inline const QString kDeleteQuestion =

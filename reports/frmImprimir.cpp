@@ -78,7 +78,7 @@ QStringList rowOf(const Cursor& c, bool sent) {
 } // namespace
 
 frmImprimir::frmImprimir(Session& session, ReportScreens& screens)
-    : session_(session), screens_(screens), columns_(columnsOf(session.SentMode)) {}
+    : QueriedList(session), screens_(screens), columns_(columnsOf(session.SentMode)) {}
 
 QString frmImprimir::caption() const {
     return session_.SentMode ? QStringLiteral("Imprimir") : QStringLiteral("Imprimir ");
@@ -178,30 +178,10 @@ void frmImprimir::close() {
 }
 
 bool frmImprimir::requery() {
-    try {
-        readRows();
-    } catch (const DbError& e) {
-        rows_.clear();
-        current_ = -1;
-        gridEnabled_ = false;
-        showError(e);
-        return false;
-    }
-    gridEnabled_ = !rows_.empty();
-    current_ = -1;
-    if (!rows_.empty())
-        moveTo(0);
-    return true;
-}
-
-void frmImprimir::readRows() {
-    const SqlText q = listQuery(session_.db->dialect(), session_.SentMode, session_.formulario,
-                                session_.config.currentUser);
-    Cursor c = session_.db->query(q.sql, q.params);
-    std::vector<QStringList> rows;
-    while (c.next())
-        rows.push_back(rowOf(c, session_.SentMode));
-    rows_ = std::move(rows);
+    const bool sent = session_.SentMode;
+    return readList(
+        listQuery(session_.db->dialect(), sent, session_.formulario, session_.config.currentUser),
+        [sent](const Cursor& c) { return rowOf(c, sent); });
 }
 
 void frmImprimir::moveTo(int row) {
@@ -270,10 +250,6 @@ std::optional<frmImprimir::Started> frmImprimir::start() {
         started.pages = written.open(settings.reportPath) ? written.pageCount() : 0;
     }
     return started;
-}
-
-void frmImprimir::showError(const DbError& error) {
-    session_.messages->inform(MsgIcon::None, error.text(), QStringLiteral("Error"));
 }
 
 } // namespace ret::reports

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GridSource.h"
+#include "QueriedList.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -8,7 +8,6 @@
 #include <functional>
 
 namespace ret {
-class DbError;
 struct Session;
 } // namespace ret
 
@@ -19,7 +18,7 @@ class ReportScreens;
 // The print window: the registered declarations (or, in sent mode, the sent copies) of the
 // user's contributors, the choice of report, and the preview or direct print of it. Each start
 // registers and composes a new report file.
-class frmImprimir final : public GridSource {
+class frmImprimir final : public QueriedList {
 public:
     // The grid's columns, as the list's fields come.
     enum Column {
@@ -48,12 +47,8 @@ public:
     int columnWidthTwips(int column) const;
 
     const std::vector<GridColumn>& columns() const override { return columns_; }
-    int rowCount() const override { return int(rows_.size()); }
     QString displayText(int row, int column) const override;
-    const QStringList& row(int index) const { return rows_.at(size_t(index)); }
 
-    bool gridEnabled() const { return gridEnabled_; }
-    int currentRow() const { return current_; }
     Option option() const { return option_; }
     QString reportCode() const;
     // The report file of the last start; empty before the first.
@@ -90,19 +85,13 @@ private:
     };
 
     bool requery();
-    void readRows();
-    void moveTo(int row);
+    void moveTo(int row) override;
     void showInStatus(int row);
     void setHandOver(int row);
     std::optional<Started> start();
-    void showError(const DbError& error);
 
-    Session& session_;
     ReportScreens& screens_;
     std::vector<GridColumn> columns_;
-    std::vector<QStringList> rows_;
-    int current_ = -1;
-    bool gridEnabled_ = true;
     Option option_ = Declaracion;
     QString lastReport_;
     bool lastComposed_ = false;

@@ -5,14 +5,9 @@
 namespace ret {
 namespace {
 
-QString periodAsMonthYear(const SqlDialect& d) {
-    return d.concat({d.substring(QStringLiteral("A.PERIODO"), 5, 2),
-                     d.substring(QStringLiteral("A.PERIODO"), 1, 4)}) +
-           QStringLiteral(" AS PERIODO");
-}
-
 QString selectedColumns(const SqlDialect& d, ListKind kind) {
-    const QString head = QStringLiteral("SELECT A.DOC_ID_D, B.NOMBRE, ") + periodAsMonthYear(d);
+    const QString head = QStringLiteral("SELECT A.DOC_ID_D, B.NOMBRE, ") + monthYearPeriod(d) +
+                         QStringLiteral(" AS PERIODO");
     if (kind == ListKind::Registered)
         return head + QStringLiteral(", A.FORMULARIO, A.ESTADO, A.RECTIFICA FROM CAB AS A");
     return head + QStringLiteral(", A.FORMULARIO, A.NORDEN, A.FEC_ENV, A.CONTROL, A.CORREL, "
@@ -20,6 +15,11 @@ QString selectedColumns(const SqlDialect& d, ListKind kind) {
 }
 
 } // namespace
+
+QString monthYearPeriod(const SqlDialect& d) {
+    return d.concat({d.substring(QStringLiteral("A.PERIODO"), 5, 2),
+                     d.substring(QStringLiteral("A.PERIODO"), 1, 4)});
+}
 
 QString defaultOrder(ListKind kind) {
     return kind == ListKind::Registered ? kOrderByPeriodDesc : kOrderByRucAndPeriod;

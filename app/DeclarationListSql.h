@@ -20,6 +20,9 @@ inline const QString kOrderByRuc = QStringLiteral(" ORDER BY A.DOC_ID_D ASC");
 inline const QString kOrderByName = QStringLiteral(" ORDER BY B.NOMBRE ASC");
 inline const QString kOrderByRucAndPeriod = QStringLiteral(" ORDER BY A.DOC_ID_D ASC, A.PERIODO");
 
+// The stored period of table A (yyyymm) as month and year (mmyyyy), as an expression.
+QString monthYearPeriod(const SqlDialect& dialect);
+
 // The order a list comes up in, and returns to on every activation.
 QString defaultOrder(ListKind kind);
 

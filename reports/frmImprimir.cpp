@@ -2,6 +2,7 @@
 
 #include "Compose.h"
 #include "Database.h"
+#include "DeclarationListSql.h"
 #include "DeclarationReport.h"
 #include "ListFormats.h"
 #include "Lookups.h"
@@ -48,9 +49,7 @@ const std::vector<QString>& fieldsOf(bool sent) {
 }
 
 SqlText listQuery(const SqlDialect& d, bool sent, const QString& form, const QString& user) {
-    const QString periodof = d.concat({d.substring(QStringLiteral("A.PERIODO"), 5, 2),
-                                       d.substring(QStringLiteral("A.PERIODO"), 1, 4)});
-    QString sql = QStringLiteral("SELECT A.DOC_ID_D, B.NOMBRE, A.PERIODO, ") + periodof +
+    QString sql = QStringLiteral("SELECT A.DOC_ID_D, B.NOMBRE, A.PERIODO, ") + monthYearPeriod(d) +
                   QStringLiteral(" AS PERIODOF, A.FORMULARIO, A.ESTADO, ");
     sql += sent ? QStringLiteral("A.FEC_ENV, A.CORREL, A.NORDEN, A.CONTROL, A.RECTIFICA "
                                  "FROM HCAB AS A, CONT AS B")
@@ -125,10 +124,9 @@ void frmImprimir::load() {
 }
 
 void frmImprimir::activate() {
-    if (!gridEnabled_)
-        return;
-    if (requery() && current_ >= 0)
-        showInStatus(current_);
+    // reading again moves to the first row, which shows it in the status bar
+    if (gridEnabled_)
+        requery();
 }
 
 void frmImprimir::setCurrentRow(int row) {

@@ -10,14 +10,6 @@
 namespace ret {
 
 void ReportPainter::setFont(bool bold, int points) {
-    points = std::max(1, points);
-    if (!textPen_) {
-        p_.setPen(Qt::black);
-        textPen_ = true;
-    }
-    const int key = points * 2 + (bold ? 1 : 0);
-    if (key == fontKey_)
-        return;
     // where the report font is missing, its metric twin stands in (fontconfig usually says so
     // itself; the substitution covers a system where it does not)
     static const bool substituted = [] {
@@ -28,18 +20,18 @@ void ReportPainter::setFont(bool bold, int points) {
     // Sizes go in twips (20 to the point) so that they follow the painter's scale on any device.
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::TypeWriter);
-    font.setPixelSize(points * 20);
+    font.setPixelSize(std::max(1, points) * 20);
     font.setBold(bold);
     p_.setFont(font);
-    ascent_ = QFontMetricsF(p_.font(), p_.device()).ascent();
-    fontKey_ = key;
+    p_.setPen(Qt::black);
 }
 
 void ReportPainter::text(int x, int y, const QString& text) {
     if (text.isEmpty())
         return;
     // the item's position is the top-left corner of the text, not its baseline
-    p_.drawText(QPointF(x, y + ascent_), text);
+    const QFontMetricsF metrics(p_.font(), p_.device());
+    p_.drawText(QPointF(x, y + metrics.ascent()), text);
 }
 
 void ReportPainter::draw(const PsItem& item) {
@@ -59,7 +51,6 @@ void ReportPainter::draw(const PsItem& item) {
         pen.setWidth(1);
         pen.setCosmetic(true);
         p_.setPen(pen);
-        textPen_ = false;
         p_.drawLine(item.x, item.y, item.x, item.y2);
         p_.drawLine(item.x2, item.y, item.x2, item.y2);
         p_.drawLine(item.x, item.y, item.x2, item.y);

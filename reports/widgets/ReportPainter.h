@@ -28,10 +28,6 @@ private:
     void text(int x, int y, const QString& text);
 
     QPainter& p_;
-    // the font in use and its ascent, kept while items share it (most do)
-    int fontKey_ = -1;
-    qreal ascent_ = 0;
-    bool textPen_ = false;
 };
 
 } // namespace ret

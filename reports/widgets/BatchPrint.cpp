@@ -58,12 +58,11 @@ public:
     void chooseRange(frmImpxPag&) override {}
     void preview(const QString&, const RangoPaginas&) override {}
     bool print(const QString& fileName) override {
-        const QString path = reportFilePath(session_.config.reportDirectory, fileName);
         if (pdf_.isEmpty())
-            return printReportFile(path, RangoPaginas{}, *session_.rules, *session_.messages) ==
-                   PrintResult::Printed;
+            return VerReporte(session_, fileName, QStringLiteral("xx"));
         QString error;
-        if (saveReportAsPdf(path, RangoPaginas{}, pdf_, &error))
+        if (saveReportAsPdf(reportFilePath(session_.config.reportDirectory, fileName),
+                            RangoPaginas{}, pdf_, &error))
             return true;
         session_.messages->inform(MsgIcon::Critical, error, QStringLiteral("Impresión"));
         return false;

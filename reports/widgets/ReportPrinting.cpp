@@ -125,20 +125,20 @@ bool saveReportAsPdf(const QString& reportPath, const RangoPaginas& range, const
     return true;
 }
 
-void VerReporte(Session& session, const QString& nombreArchivo, const QString& modo,
+bool VerReporte(Session& session, const QString& nombreArchivo, const QString& modo,
                 const RangoPaginas& range, QWidget* parent) {
     if (modo == QLatin1String("Vprevia")) {
         frmPreview viewer(session, nombreArchivo, range, parent);
         viewer.exec();
-        return;
+        return true;
     }
     HeadlessMessages fallbackMessages;
     FieldRules fallbackRules(session.messages ? *session.messages : fallbackMessages);
     MessageSink& messages = session.messages ? *session.messages : fallbackMessages;
     const FieldRules& rules = session.rules ? *session.rules : fallbackRules;
     // a direct print covers every page
-    printReportFile(reportFilePath(session.config.reportDirectory, nombreArchivo), RangoPaginas{},
-                    rules, messages);
+    return printReportFile(reportFilePath(session.config.reportDirectory, nombreArchivo),
+                           RangoPaginas{}, rules, messages) == PrintResult::Printed;
 }
 
 } // namespace ret

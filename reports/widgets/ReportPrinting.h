@@ -35,8 +35,9 @@ bool saveReportAsPdf(const QString& reportPath, const RangoPaginas& range, const
                      QString* error = nullptr);
 
 // Opens the viewer on a report of the report directory ("Vprevia", modally) or prints it at once
-// (any other mode) under the range given; a direct print runs with no range.
-void VerReporte(Session& session, const QString& nombreArchivo, const QString& modo,
+// (any other mode) under the range given; a direct print runs with no range. False when a
+// direct print did not go out (its message shown).
+bool VerReporte(Session& session, const QString& nombreArchivo, const QString& modo,
                 const RangoPaginas& range = {}, QWidget* parent = nullptr);
 
 } // namespace ret

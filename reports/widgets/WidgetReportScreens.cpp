@@ -1,6 +1,5 @@
 #include "WidgetReportScreens.h"
 
-#include "FieldRules.h"
 #include "ReportPrinting.h"
 #include "Session.h"
 #include "frmImpxPagDialog.h"
@@ -26,10 +25,7 @@ void WidgetReportScreens::preview(const QString& fileName, const RangoPaginas& r
 }
 
 bool WidgetReportScreens::print(const QString& fileName) {
-    // a direct print covers every page, whatever range a preview used before
-    return printReportFile(reportFilePath(session_.config.reportDirectory, fileName),
-                           RangoPaginas{}, *session_.rules,
-                           *session_.messages) == PrintResult::Printed;
+    return VerReporte(session_, fileName, QStringLiteral("xx"));
 }
 
 } // namespace ret::reports

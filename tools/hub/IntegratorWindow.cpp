@@ -52,34 +52,44 @@ IntegratorWindow::IntegratorWindow(const QString& title, QString declarations,
     });
 }
 
-void IntegratorWindow::sendDeclaration() {
-    const QString profile = Profile::defaultLocation();
+std::optional<QString> IntegratorWindow::choose(const QString& sql,
+                                                const std::function<QString(const Cursor&)>& row,
+                                                const QString& none, const QString& label) {
     QStringList choices;
     try {
-        const Configuration config = ReadConfiguration(Deliverable::SendCheck, Profile(profile));
+        const Configuration config =
+            ReadConfiguration(Deliverable::SendCheck, Profile(Profile::defaultLocation()));
         auto db = Database::open(config.databasePath);
-        Cursor c = db->query(QStringLiteral("SELECT doc_id_d, periodo FROM CAB WHERE formulario = "
-                                            "'0947' ORDER BY doc_id_d, periodo"));
+        Cursor c = db->query(sql);
         while (c.next())
-            choices << c.text(0).trimmed() + QLatin1Char(' ') + c.text(1);
+            choices << row(c);
     } catch (const DbError& e) {
         messages_.inform(MsgIcon::Critical, e.text(), windowTitle());
-        return;
+        return std::nullopt;
     }
     if (choices.isEmpty()) {
-        messages_.inform(MsgIcon::Information,
-                         QString::fromUtf8("No hay declaraciones registradas que enviar."),
-                         windowTitle());
-        return;
+        messages_.inform(MsgIcon::Information, none, windowTitle());
+        return std::nullopt;
     }
     bool ok = false;
-    const QString chosen = QInputDialog::getItem(
-        this, windowTitle(), QStringLiteral("Declaración (RUC periodo):"), choices, 0, false, &ok);
-    if (!ok)
+    const QString chosen =
+        QInputDialog::getItem(this, windowTitle(), label, choices, 0, false, &ok);
+    return ok ? std::optional<QString>(chosen) : std::nullopt;
+}
+
+void IntegratorWindow::sendDeclaration() {
+    const std::optional<QString> chosen = choose(
+        QStringLiteral("SELECT doc_id_d, periodo FROM CAB WHERE formulario = '0947' "
+                       "ORDER BY doc_id_d, periodo"),
+        [](const Cursor& c) { return c.text(0).trimmed() + QLatin1Char(' ') + c.text(1); },
+        QString::fromUtf8("No hay declaraciones registradas que enviar."),
+        QStringLiteral("Declaración (RUC periodo):"));
+    if (!chosen)
         return;
-    const QStringList parts = chosen.split(QLatin1Char(' '));
-    const SendingOutcome o = sendWithChecks(profile, parts.value(0), parts.value(1),
-                                            QFileInfo(declarations_).absolutePath());
+    const QStringList parts = chosen->split(QLatin1Char(' '));
+    const SendingOutcome o =
+        sendWithChecks(Profile::defaultLocation(), parts.value(0), parts.value(1),
+                       QFileInfo(declarations_).absolutePath());
     QString text = o.text;
     if (!o.summary.isEmpty())
         text += QStringLiteral("\nResumen: ") + o.summary;
@@ -93,35 +103,19 @@ void IntegratorWindow::sendDeclaration() {
 }
 
 void IntegratorWindow::viewRegisteredReport() {
-    QStringList choices;
-    try {
-        const Configuration config =
-            ReadConfiguration(Deliverable::SendCheck, Profile(Profile::defaultLocation()));
-        auto db = Database::open(config.databasePath);
-        Cursor c = db->query(QStringLiteral("SELECT Archivo, CodRep, Doc_id_d, Fecha, Usuario "
-                                            "FROM SPOOL ORDER BY Archivo DESC"));
-        while (c.next())
-            choices
-                << QStringLiteral("%1  %2  %3  %4  %5")
-                       .arg(c.text(0), c.text(1), c.text(2).trimmed(),
-                            c.date(QStringLiteral("Fecha")).toString(QStringLiteral("dd/MM/yyyy")),
-                            c.text(4));
-    } catch (const DbError& e) {
-        messages_.inform(MsgIcon::Critical, e.text(), windowTitle());
-        return;
-    }
-    if (choices.isEmpty()) {
-        messages_.inform(MsgIcon::Information, QString::fromUtf8("No hay reportes registrados."),
-                         windowTitle());
-        return;
-    }
-    bool ok = false;
-    const QString chosen = QInputDialog::getItem(
-        this, windowTitle(),
-        QStringLiteral("Reporte (archivo, código, documento, fecha, usuario):"), choices, 0, false,
-        &ok);
-    if (ok)
-        openInViewer(chosen.section(QLatin1Char(' '), 0, 0));
+    const std::optional<QString> chosen = choose(
+        QStringLiteral("SELECT Archivo, CodRep, Doc_id_d, Fecha, Usuario FROM SPOOL "
+                       "ORDER BY Archivo DESC"),
+        [](const Cursor& c) {
+            return QStringLiteral("%1  %2  %3  %4  %5")
+                .arg(c.text(0), c.text(1), c.text(2).trimmed(),
+                     c.date(QStringLiteral("Fecha")).toString(QStringLiteral("dd/MM/yyyy")),
+                     c.text(4));
+        },
+        QString::fromUtf8("No hay reportes registrados."),
+        QStringLiteral("Reporte (archivo, código, documento, fecha, usuario):"));
+    if (chosen)
+        openInViewer(chosen->section(QLatin1Char(' '), 0, 0));
 }
 
 void IntegratorWindow::openInViewer(const QString& report) {

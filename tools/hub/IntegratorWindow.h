@@ -2,11 +2,15 @@
 
 #include <QMainWindow>
 
+#include <functional>
+#include <optional>
+
 class QLocalServer;
 
 namespace ret {
+class Cursor;
 class MessageSink;
-}
+} // namespace ret
 
 namespace ret::hub {
 
@@ -35,6 +39,11 @@ private:
     void publish();
     void withdraw();
     void openInViewer(const QString& report);
+    // One line the user picks among the rows of a query of the shared database; nullopt when
+    // there is none (`none` is said), the database fails (its text is said) or the user cancels.
+    std::optional<QString> choose(const QString& sql,
+                                  const std::function<QString(const Cursor&)>& row,
+                                  const QString& none, const QString& label);
 
     QString declarations_;
     MessageSink& messages_;

@@ -35,14 +35,7 @@ void DeclarationListDialog::build() {
     frame_ = new QGroupBox(c.frame, this);
     frame_->setObjectName(QStringLiteral("Frame1"));
 
-    grid_ = new QTableView(frame_);
-    grid_->setObjectName(QStringLiteral("grdContrib"));
-    grid_->setModel(&model_);
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->verticalHeader()->hide();
-    grid_->horizontalHeader()->setStretchLastSection(true);
+    grid_ = newListGrid(frame_, QStringLiteral("grdContrib"), model_);
     grid_->installEventFilter(this);
     const auto& columns = list_.columns();
     for (size_t i = 0; i < columns.size(); ++i)

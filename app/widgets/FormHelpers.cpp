@@ -3,7 +3,9 @@
 #include "WindowPlacement.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
+#include <QTableView>
 #include <QWidget>
 
 namespace ret {
@@ -16,6 +18,18 @@ void CentraFormulario(const QWidget* main, QWidget& window) {
 
 void setSizeTwips(QWidget& window, int widthTwips, int heightTwips) {
     window.resize(twipsToPixels(widthTwips, heightTwips));
+}
+
+QTableView* newListGrid(QWidget* parent, const QString& name, QAbstractItemModel& model) {
+    auto* grid = new QTableView(parent);
+    grid->setObjectName(name);
+    grid->setModel(&model);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->verticalHeader()->hide();
+    grid->horizontalHeader()->setStretchLastSection(true);
+    return grid;
 }
 
 void PasaFoco(const QString& key) {

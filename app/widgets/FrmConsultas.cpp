@@ -4,7 +4,6 @@
 #include "WaitCursor.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -18,14 +17,7 @@ FrmConsultas::FrmConsultas(Session& session, const QWidget* main, QWidget* paren
     CentraFormulario(main, *this);
     WaitCursor wait;
 
-    grid_ = new QTableView(this);
-    grid_->setObjectName(QStringLiteral("grdBancos"));
-    grid_->setModel(&model_);
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->verticalHeader()->hide();
-    grid_->horizontalHeader()->setStretchLastSection(true);
+    grid_ = newListGrid(this, QStringLiteral("grdBancos"), model_);
 
     auto* exit = new QPushButton(QStringLiteral("&Salir"), this);
     exit->setObjectName(QStringLiteral("CmdSalir"));

@@ -8,7 +8,6 @@
 
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -54,15 +53,8 @@ void frmImprimirDialog::build() {
 
     auto* list = new QGroupBox(model_.frameCaption(), this);
     list->setObjectName(QStringLiteral("Frame2"));
-    grid_ = new QTableView(list);
-    grid_->setObjectName(QStringLiteral("grdContrib"));
-    grid_->setModel(&gridModel_);
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->verticalHeader()->hide();
+    grid_ = newListGrid(list, QStringLiteral("grdContrib"), gridModel_);
     grid_->setWordWrap(false);
-    grid_->horizontalHeader()->setStretchLastSection(true);
     grid_->installEventFilter(this);
     const auto& columns = model_.columns();
     for (size_t i = 0; i < columns.size(); ++i) {

@@ -151,7 +151,7 @@ void Frm947::fillModalities() {
 }
 
 void Frm947::cargaCasillas() {
-    if (ruc().isEmpty() || period_.contains(QLatin1Char('_')))
+    if (isNew_ || ruc().isEmpty() || period_.contains(QLatin1Char('_')))
         return;
     const StoredDeclaration stored = readStored(*session_.db, id());
     for (const auto& [code, value] : stored.boxes)
@@ -216,12 +216,9 @@ void Frm947::chooseContributor(int index) {
     if (index < 0 || index >= int(contributors_.size()))
         return;
     contributor_ = index;
+    // A new declaration shows no stored boxes: whatever is stored under the contributor and the
+    // period typed so far belongs to another declaration, and would be saved as this one's.
     name_ = contributors_[size_t(index)].name();
-    try {
-        cargaCasillas();
-    } catch (const DbError& e) {
-        error(e.text());
-    }
     runPeriodHandler();
     if (isNew_ && periodEnabled())
         focus_ = Focus::Period;

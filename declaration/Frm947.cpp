@@ -27,6 +27,14 @@ QString blanks(int n) {
     return QString(n, QLatin1Char(' '));
 }
 
+// A typed box as it shows once the focus has left it: box 402 as a deduction in parentheses.
+QString restingForm(int code, const QString& text) {
+    if (code == 402)
+        return text.trimmed().isEmpty() ? text
+                                        : formatText(text, QStringLiteral("(###,###,###,##0)"));
+    return formatText(text, QStringLiteral("###,###,###,##0"));
+}
+
 } // namespace
 
 Frm947::Frm947(Session& session, std::function<QDate()> today)
@@ -457,6 +465,7 @@ void Frm947::calcularTotal() {
 }
 
 QString Frm947::boxFocusIn(int code) {
+    typing_ = code;
     const QString text = box(code);
     QString shown;
     if (code == 402) {
@@ -471,13 +480,12 @@ QString Frm947::boxFocusIn(int code) {
 }
 
 void Frm947::boxFocusOut(int code) {
-    const QString text = box(code);
-    if (code == 402) {
-        if (!text.trimmed().isEmpty())
-            setBox(code, formatText(text, QStringLiteral("(###,###,###,##0)")));
-        return;
-    }
-    setBox(code, formatText(text, QStringLiteral("###,###,###,##0")));
+    typing_ = 0;
+    setBox(code, restingForm(code, box(code)));
+}
+
+QString Frm947::restingBox(int code) const {
+    return code == typing_ ? restingForm(code, box(code)) : box(code);
 }
 
 bool Frm947::boxKey(int key) {
@@ -635,8 +643,10 @@ bool Frm947::grabar() {
 bool Frm947::runSave() {
     SaveInput in;
     in.id = id();
+    // a save from the keyboard leaves the focus in the box typed last: store what it holds,
+    // not the plain digits it shows while typed in (402 would lose its sign)
     for (int code : kBoxes)
-        in.boxes[code] = box(code);
+        in.boxes[code] = restingBox(code);
     in.payment = payment_;
     in.rectification = rectification_;
     in.modalityCode = modality_ >= 0 ? modalities_[size_t(modality_)].code() : QString();

@@ -27,6 +27,14 @@ QString blanks(int n) {
     return QString(n, QLatin1Char(' '));
 }
 
+// A typed box as it shows once the focus has left it: box 402 as a deduction in parentheses.
+QString restingForm(int code, const QString& text) {
+    if (code == 402)
+        return text.trimmed().isEmpty() ? text
+                                        : formatText(text, QStringLiteral("(###,###,###,##0)"));
+    return formatText(text, QStringLiteral("###,###,###,##0"));
+}
+
 } // namespace
 
 Frm947::Frm947(Session& session, std::function<QDate()> today)
@@ -151,7 +159,7 @@ void Frm947::fillModalities() {
 }
 
 void Frm947::cargaCasillas() {
-    if (ruc().isEmpty() || period_.contains(QLatin1Char('_')))
+    if (isNew_ || ruc().isEmpty() || period_.contains(QLatin1Char('_')))
         return;
     const StoredDeclaration stored = readStored(*session_.db, id());
     for (const auto& [code, value] : stored.boxes)
@@ -216,12 +224,9 @@ void Frm947::chooseContributor(int index) {
     if (index < 0 || index >= int(contributors_.size()))
         return;
     contributor_ = index;
+    // A new declaration shows no stored boxes: whatever is stored under the contributor and the
+    // period typed so far belongs to another declaration, and would be saved as this one's.
     name_ = contributors_[size_t(index)].name();
-    try {
-        cargaCasillas();
-    } catch (const DbError& e) {
-        error(e.text());
-    }
     runPeriodHandler();
     if (isNew_ && periodEnabled())
         focus_ = Focus::Period;
@@ -460,6 +465,7 @@ void Frm947::calcularTotal() {
 }
 
 QString Frm947::boxFocusIn(int code) {
+    typing_ = code;
     const QString text = box(code);
     QString shown;
     if (code == 402) {
@@ -474,13 +480,12 @@ QString Frm947::boxFocusIn(int code) {
 }
 
 void Frm947::boxFocusOut(int code) {
-    const QString text = box(code);
-    if (code == 402) {
-        if (!text.trimmed().isEmpty())
-            setBox(code, formatText(text, QStringLiteral("(###,###,###,##0)")));
-        return;
-    }
-    setBox(code, formatText(text, QStringLiteral("###,###,###,##0")));
+    typing_ = 0;
+    setBox(code, restingForm(code, box(code)));
+}
+
+QString Frm947::restingBox(int code) const {
+    return code == typing_ ? restingForm(code, box(code)) : box(code);
 }
 
 bool Frm947::boxKey(int key) {
@@ -638,8 +643,10 @@ bool Frm947::grabar() {
 bool Frm947::runSave() {
     SaveInput in;
     in.id = id();
+    // a save from the keyboard leaves the focus in the box typed last: store what it holds,
+    // not the plain digits it shows while typed in (402 would lose its sign)
     for (int code : kBoxes)
-        in.boxes[code] = box(code);
+        in.boxes[code] = restingBox(code);
     in.payment = payment_;
     in.rectification = rectification_;
     in.modalityCode = modality_ >= 0 ? modalities_[size_t(modality_)].code() : QString();

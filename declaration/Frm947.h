@@ -149,6 +149,7 @@ private:
     bool runSave();
     bool closeSent();
     void setBoxRaw(int code, const QString& text);
+    QString restingBox(int code) const; // the box as it shows without the focus
 
     Session& session_;
     std::function<QDate()> today_;
@@ -173,6 +174,7 @@ private:
     QString rectification_;
 
     std::map<int, QString> boxes_;
+    int typing_ = 0; // the box that has the focus and shows its plain digits; 0 for none
     PaymentForm payment_;
 
     std::vector<SubjectRow> subjects_;

@@ -9,6 +9,8 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace ret;
 
 namespace {
@@ -76,4 +78,63 @@ TEST_F(Frm947DialogTest, ThePeriodTakesDigitsOnlyAndEnterMovesOn) {
     EXPECT_EQ(fresh->model().periodText(), "08/2011");
     QTest::keyClick(p, Qt::Key_Return);
     EXPECT_FALSE(p->hasFocus());
+}
+
+// Saving stores what the boxes hold, whichever control has the focus: with the focus still in a
+// box (showing its plain digits) the keyboard's "&Grabar", the keyboard's "&Salir" and the close
+// box, answered Yes, store the same as a click that first takes the focus away.
+TEST_F(Frm947DialogTest, SavingFromTheKeyboardStoresTheBoxesAsTheyStandOutsideTheFocus) {
+    enum Trigger { AltG, AltS, CloseBox };
+    struct Case {
+        Trigger trigger;
+        int focused; // the box typed last, which keeps the focus
+        const char* period;
+        const char* shown; // the focused box as it shows while typed in
+    } cases[] = {
+        {AltG, 402, "08/2010", "10"},          {AltS, 402, "09/2010", "10"},
+        {CloseBox, 402, "10/2010", "10"},      {AltG, 410, "11/2010", "2500"},
+        {CloseBox, 404, "12/2010", "1234567"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.period) + " box " + std::to_string(c.focused));
+        auto d = std::make_unique<Frm947Dialog>(session, nullptr);
+        d->show();
+        QApplication::setActiveWindow(d.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(d.get()));
+        d->model().chooseContributor(0);
+        d->model().chooseModality(0);
+        d->model().setPeriodText(c.period);
+        d->findChild<QTabWidget*>()->setCurrentIndex(Frm947::TabDeuda);
+        ASSERT_EQ(d->model().tab(), Frm947::TabDeuda);
+        const auto boxOf = [&](int code) {
+            return d->findChild<QLineEdit*>(QString("TxtValor%1").arg(code));
+        };
+        std::vector<std::pair<int, const char*>> typed = {
+            {402, "10"}, {404, "1234567"}, {410, "2500"}};
+        std::stable_partition(typed.begin(), typed.end(),
+                              [&](const auto& t) { return t.first != c.focused; });
+        for (const auto& [code, digits] : typed) {
+            focus(boxOf(code));
+            QTest::keyClicks(boxOf(code), digits);
+        }
+        QLineEdit* focused = boxOf(c.focused);
+        ASSERT_TRUE(focused->hasFocus());
+        ASSERT_EQ(focused->text(), c.shown);
+
+        const QVariantList key = {"20100070970",
+                                  QString(c.period).mid(3) + QString(c.period).left(2)};
+        messages.answers = {MsgAnswer::Yes};
+        if (c.trigger == CloseBox)
+            d->close();
+        else
+            QTest::keyClick(focused, c.trigger == AltG ? Qt::Key_G : Qt::Key_S, Qt::AltModifier);
+        const QString stored = "SELECT i_valor FROM DET WHERE doc_id_d = ? AND periodo = ? AND "
+                               "casilla = ?";
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return db->scalar(stored, key + QVariantList{"402"}).has_value(); }, 3000));
+        EXPECT_EQ(db->scalar(stored, key + QVariantList{"402"})->toString(), "-10");
+        EXPECT_EQ(db->scalar(stored, key + QVariantList{"404"})->toString(), "1234567");
+        EXPECT_EQ(db->scalar(stored, key + QVariantList{"410"})->toString(), "2500");
+        EXPECT_EQ(c.trigger == AltG, d->isVisible()); // the closing ones closed the window
+    }
 }

@@ -507,3 +507,100 @@ TEST_F(Frm947Test, RegisteringTheOrderNumberOfASentCopy) {
     expectCheckValues("HCAB");
     EXPECT_EQ(count("SELECT count(*) FROM CAB WHERE estado = 0 OR estado = 9"), 1); // untouched
 }
+
+// A new declaration holds only what was typed into it, whatever the order in which its
+// contributor, period and modality were chosen, even when one of the combinations met on the way
+// is a registered declaration of another contributor or period.
+TEST_F(Frm947Test, ANewDeclarationNeverTakesTheDataOfARegisteredOne) {
+    // the registered declaration: every field a new one could wrongly take
+    SaveInput a;
+    a.id.ruc = kRuc;
+    a.id.period = "201007";
+    a.boxes = {{401, "900"}, {402, "(300)"}, {403, "600"}, {404, "50"}, {405, "650"}, {410, "650"}};
+    a.payment.formapago = "C";
+    a.payment.banco = "02";
+    a.payment.numcheque = "000123";
+    a.payment.importe = "650";
+    a.rectification = "1";
+    a.modalityCode = "01";
+    ASSERT_EQ(saveDeclaration(*db, a, kToday), 0);
+
+    const QString other = "20512345671"; // the second contributor of the list
+    enum Kind { Contributor, Period, Modality };
+    struct Step {
+        Kind kind;
+        int index;
+        const char* period;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        QString ruc;
+        QString period;
+    } cases[] = {
+        {"contributor, period, the registered contributor, back",
+         {{Contributor, 1, ""},
+          {Period, 0, "07/2010"},
+          {Contributor, 0, ""},
+          {Contributor, 1, ""},
+          {Modality, 0, ""}},
+         other,
+         "201007"},
+        {"period, the registered contributor, another period",
+         {{Period, 0, "07/2010"}, {Contributor, 0, ""}, {Period, 0, "08/2010"}, {Modality, 0, ""}},
+         kRuc,
+         "201008"},
+        {"contributor, the registered period, another period",
+         {{Contributor, 0, ""}, {Period, 0, "07/2010"}, {Period, 0, "08/2010"}, {Modality, 0, ""}},
+         kRuc,
+         "201008"},
+        {"modality first, the registered pair, then the modality again and another contributor",
+         {{Modality, 0, ""},
+          {Period, 0, "07/2010"},
+          {Contributor, 0, ""},
+          {Modality, 0, ""},
+          {Contributor, 1, ""}},
+         other,
+         "201007"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.shown.clear();
+        auto w = open(0);
+        for (const Step& s : c.steps) {
+            if (s.kind == Contributor)
+                w->chooseContributor(s.index);
+            else if (s.kind == Modality)
+                w->chooseModality(s.index);
+            else
+                w->setPeriodText(s.period);
+        }
+        EXPECT_TRUE(texts().contains("La declaración ya ha sido registrada."));
+        w->setBox(410, "5");
+        ASSERT_TRUE(w->grabar());
+
+        const QVariantList key = {c.ruc, c.period};
+        Cursor cab = db->query("SELECT estado, bcolibrad, nrocheque, rectifica, cheque FROM CAB "
+                               "WHERE doc_id_d = ? AND periodo = ?",
+                               key);
+        ASSERT_TRUE(cab.next());
+        EXPECT_EQ(cab.value(0).toInt(), 9); // no payment form was chosen
+        for (int col = 1; col <= 4; ++col)
+            EXPECT_EQ(cab.text(col).trimmed(), "") << col;
+        std::map<QString, QString> boxes;
+        Cursor det = db->query("SELECT casilla, i_valor FROM DET WHERE doc_id_d = ? AND "
+                               "periodo = ?",
+                               key);
+        while (det.next())
+            boxes[det.text(0)] = det.text(1);
+        EXPECT_EQ(boxes["410"], "5");
+        EXPECT_EQ(boxes["999"], "X");
+        for (const char* code : {"401", "402", "403", "404", "405", "012", "015", "871", "005"})
+            EXPECT_FALSE(boxes.count(code)) << code << " = " << boxes[code].toStdString();
+        db->execute("DELETE FROM DET WHERE doc_id_d = ? AND periodo = ?", key);
+        db->execute("DELETE FROM CAB WHERE doc_id_d = ? AND periodo = ?", key);
+    }
+    // the registered declaration itself is as it was
+    EXPECT_EQ(storedBoxes().at("402").first, "-300");
+    EXPECT_EQ(count("SELECT count(*) FROM CAB"), 1);
+}

@@ -251,4 +251,11 @@ TEST(DecimalText, PlainAndShortStrings) {
         EXPECT_EQ(dec(c.value).toShortString(), QString::fromLatin1(c.shortest));
     }
     EXPECT_EQ(dec("1.5").toPlainString(), QStringLiteral("1.50"));
+    // the stored form of an amount: two decimals at least, and every decimal it has
+    for (const auto& [value, stored] : {std::pair{"1000", "1000.00"},
+                                        {"-0.5", "-0.50"},
+                                        {"3.125", "3.125"},
+                                        {"3.1251", "3.1251"},
+                                        {"123456789012.34", "123456789012.34"}})
+        EXPECT_EQ(dec(value).toAmountString(), QString::fromLatin1(stored)) << value;
 }

@@ -6,12 +6,16 @@
 namespace ret {
 namespace {
 
-// What makes the file the shared database: the integrator's tables, and the module's as well
-// for every program but the installer, which creates them.
+// What makes the file the shared database: the integrator's tables that the module reads, and
+// the module's as well for every program but the installer, which creates them. The catalogues
+// that only the installer fills are left out: it reports a missing one statement by statement.
 QStringList requiredTables(Deliverable who) {
+    const QStringList catalogues = {QStringLiteral("reportes"), QStringLiteral("envio_t")};
     QStringList names;
-    for (const TableDef& t : integratorTables())
-        names << t.name;
+    for (const TableDef& t : integratorTables()) {
+        if (!catalogues.contains(t.name, Qt::CaseInsensitive))
+            names << t.name;
+    }
     if (who != Deliverable::Installer) {
         for (const TableDef& t : moduleTables())
             names << t.name;

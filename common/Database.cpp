@@ -131,6 +131,9 @@ DbError mapError(const QSqlError& error, const QString& subject, bool opening) {
     const int code = error.nativeErrorCode().toInt(&ok);
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     const int number = jetNumber(ok ? code : SQLITE_ERROR, text, opening);
+    // a rule of the database's owner speaks for itself; the engine's own texts are not shown
+    if (number == 0 && ok && code == SQLITE_CONSTRAINT_TRIGGER)
+        return DbError(code, text);
     if (number == 0)
         return DbError(ok ? code : -1, describe(0, subject));
     const bool aboutTable = number == dberr::TableExists || number == dberr::TableNotFound;

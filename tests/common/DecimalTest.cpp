@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
 
 using namespace ret;
@@ -182,6 +183,18 @@ TEST(DecimalArithmetic, ProductOrQuotientOutOfRangeThrows) {
     EXPECT_THROW(max / dec("-0.9999"), DecimalOverflow);
     EXPECT_THROW(dec("1") / Decimal(), DecimalOverflow);
     EXPECT_THROW(Decimal() / Decimal(), DecimalOverflow);
+    // reported as every failure with a number is: the old run-time's number and text
+    const auto failure = [](const std::function<void()>& f) {
+        try {
+            f();
+        } catch (const DbError& e) {
+            return e.text();
+        }
+        return QString();
+    };
+    EXPECT_EQ(failure([&] { (void)(max * max); }), "Desbordamiento\n6");
+    EXPECT_EQ(failure([] { (void)(dec("1") / Decimal()); }),
+              QString::fromUtf8("División por cero\n11"));
 }
 
 TEST(DecimalRange, FromIntAndSignChangesStayInRange) {

@@ -6,6 +6,7 @@
 #include "MDIFrm.h"
 #include "MainProgram.h"
 #include "MessageBoxes.h"
+#include "ProgramGuard.h"
 #include "ReportPrinting.h"
 #include "SingleInstance.h"
 #include "SubjectWindow.h"
@@ -36,7 +37,7 @@ std::unique_ptr<ret::MessageSink> messageSink() {
 
 } // namespace
 
-int main(int argc, char** argv) {
+static int runProgram(int argc, char** argv) {
     // the batch import needs no integrator window and no display
     if (argc > 1 && qstrcmp(argv[1], "--import") == 0) {
         QCoreApplication app(argc, argv);
@@ -93,4 +94,11 @@ int main(int argc, char** argv) {
     const int code = app.exec();
     session.windows = nullptr;
     return code;
+}
+
+int main(int argc, char** argv) {
+    ret::silenceToolkitLog();
+    // whatever a run leaves uncaught ends it with a message, never with an abort
+    ret::HeadlessMessages messages;
+    return ret::runGuarded(messages, 2, [&] { return runProgram(argc, argv); });
 }

@@ -1,8 +1,29 @@
 #include "Connection.h"
 
 #include "Messages.h"
+#include "Schema.h"
 
 namespace ret {
+namespace {
+
+// What makes the file the shared database: the integrator's tables that the module reads, and
+// the module's as well for every program but the installer, which creates them. The catalogues
+// that only the installer fills are left out: it reports a missing one statement by statement.
+QStringList requiredTables(Deliverable who) {
+    const QStringList catalogues = {QStringLiteral("reportes"), QStringLiteral("envio_t")};
+    QStringList names;
+    for (const TableDef& t : integratorTables()) {
+        if (!catalogues.contains(t.name, Qt::CaseInsensitive))
+            names << t.name;
+    }
+    if (who != Deliverable::Installer) {
+        for (const TableDef& t : moduleTables())
+            names << t.name;
+    }
+    return names;
+}
+
+} // namespace
 
 QString connectionMessage(Deliverable who, const DbError& error) {
     if (error.number() == dberr::Locked) {
@@ -16,11 +37,18 @@ QString connectionMessage(Deliverable who, const DbError& error) {
 std::unique_ptr<Database> OpenSharedDatabase(Deliverable who, const Configuration& config,
                                              const Profile& profile, MessageSink& messages,
                                              const OpenOptions& options) {
+    OpenOptions shared = options;
+    shared.requiredTables = requiredTables(who);
     try {
-        auto db = Database::open(config.databasePath, options);
+        auto db = Database::open(config.databasePath, shared);
         if (who == Deliverable::MainProgram || who == Deliverable::SendCheck) {
+            // nothing reads the key back, so the program goes on; the user is told all the same
             if (!profile.write(kOptions, QStringLiteral("SystemDB"), config.workgroupFile))
-                qWarning("SystemDB could not be written to %s", qPrintable(profile.path()));
+                messages.inform(MsgIcon::Exclamation,
+                                QStringLiteral("No se pudo escribir la clave SystemDB en el "
+                                               "archivo ") +
+                                    profile.path(),
+                                kConnectionTitle);
         }
         return db;
     } catch (const DbError& e) {

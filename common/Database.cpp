@@ -16,7 +16,10 @@ namespace {
 
 QAtomicInt connectionCounter;
 
-QString describe(int number, const QString& engineText, const QString& subject) {
+// The text with which the exact sum fails, so that its failure maps to the overflow number.
+constexpr char kSumOverflow[] = "decsum: overflow";
+
+QString describe(int number, const QString& subject) {
     switch (number) {
     case dberr::TableExists:
         return QStringLiteral("La tabla '%1' ya existe.").arg(subject);
@@ -39,8 +42,18 @@ QString describe(int number, const QString& engineText, const QString& subject) 
         return QStringLiteral("Formato de base de datos no reconocido '%1'.").arg(subject);
     case dberr::NumericOverflow:
         return QStringLiteral("Desbordamiento numérico.");
+    case dberr::DiskFull:
+        return QStringLiteral("No hay suficiente espacio en disco.");
+    case dberr::ReadOnly:
+        return QStringLiteral("No se puede actualizar. La base de datos o el objeto es de sólo "
+                              "lectura.");
+    case dberr::DiskError:
+        return QStringLiteral("Error de red o de disco.");
+    case dberr::TableNotFound:
+        return QStringLiteral("No se encuentra la tabla o consulta de entrada '%1'.").arg(subject);
     default:
-        return engineText;
+        // the engine's own text is in English: the user is told the number only
+        return QStringLiteral("Error de la base de datos.");
     }
 }
 
@@ -76,17 +89,37 @@ int jetNumber(int code, const QString& text, bool opening) {
     default:
         break;
     }
-    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+    switch (primary) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
         return dberr::RecordLocked;
-    if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
         return dberr::NotADatabase;
+    case SQLITE_FULL:
+        return dberr::DiskFull;
+    case SQLITE_READONLY:
+        return dberr::ReadOnly;
+    case SQLITE_IOERR:
+        return dberr::DiskError;
+    default:
+        break;
+    }
+    if (primary != SQLITE_ERROR)
+        return 0;
+    if (text.contains(QLatin1String(kSumOverflow)))
+        return dberr::NumericOverflow;
     // any object of that name ("table X already exists", "view X already exists")
-    if (primary == SQLITE_ERROR && text.contains(QLatin1String(" already exists")))
+    if (text.contains(QLatin1String(" already exists")))
         return dberr::TableExists;
+    if (text.startsWith(QLatin1String("no such table: ")))
+        return dberr::TableNotFound;
     return 0;
 }
 
-QString tableNameIn(const QString& text) {
+QString tableNameIn(int number, const QString& text) {
+    if (number == dberr::TableNotFound) // "no such table: X"
+        return text.section(QLatin1Char(' '), 3).trimmed();
     // "table X already exists"
     const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     const qsizetype at = words.indexOf(QStringLiteral("already"));
@@ -98,10 +131,13 @@ DbError mapError(const QSqlError& error, const QString& subject, bool opening) {
     const int code = error.nativeErrorCode().toInt(&ok);
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     const int number = jetNumber(ok ? code : SQLITE_ERROR, text, opening);
+    // a rule of the database's owner speaks for itself; the engine's own texts are not shown
+    if (number == 0 && ok && code == SQLITE_CONSTRAINT_TRIGGER)
+        return DbError(code, text);
     if (number == 0)
-        return DbError(ok ? code : -1, text);
-    const QString what = number == dberr::TableExists ? tableNameIn(text) : subject;
-    return DbError(number, describe(number, text, what));
+        return DbError(ok ? code : -1, describe(0, subject));
+    const bool aboutTable = number == dberr::TableExists || number == dberr::TableNotFound;
+    return DbError(number, describe(number, aboutTable ? tableNameIn(number, text) : subject));
 }
 
 QVariant bindable(const QVariant& v) {
@@ -126,7 +162,7 @@ void decsumStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
         st->units = (Decimal::fromUnits(st->units) + Decimal::leadingValue(text)).units();
         st->any = true;
     } catch (const DecimalOverflow&) {
-        sqlite3_result_error(ctx, "decsum: overflow", -1);
+        sqlite3_result_error(ctx, kSumOverflow, -1);
     }
 }
 
@@ -151,6 +187,14 @@ sqlite3* nativeHandle(const QSqlDatabase& db) {
 
 DbError toDbError(const QSqlError& error, const QString& context) {
     return mapError(error, context, false);
+}
+
+bool Cursor::next() {
+    if (query_->next())
+        return true;
+    if (query_->lastError().isValid())
+        throw toDbError(query_->lastError());
+    return false;
 }
 
 QDate Cursor::date(const QString& column) const {
@@ -191,7 +235,7 @@ Database::~Database() {
 std::unique_ptr<Database> Database::open(const QString& path, const OpenOptions& options) {
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists() || info.isDir())
-        throw DbError(dberr::FileNotFound, describe(dberr::FileNotFound, {}, path));
+        throw DbError(dberr::FileNotFound, describe(dberr::FileNotFound, path));
     return connect(path, false, options);
 }
 
@@ -222,11 +266,31 @@ std::unique_ptr<Database> Database::connect(const QString& path, bool create,
     std::unique_ptr<Database> result(new Database(db, path));
     db = QSqlDatabase();
     try {
+        // before the journal mode is set, which would write to a file that is not ours
+        if (!create)
+            result->requireTables(options.requiredTables);
         result->configure();
     } catch (const QSqlError& e) {
         throw mapError(e, path, true);
     }
     return result;
+}
+
+void Database::requireTables(const QStringList& names) {
+    if (names.isEmpty())
+        return;
+    QSqlQuery q(db_);
+    if (!q.exec(QStringLiteral("SELECT upper(name) FROM sqlite_master WHERE type = 'table'")))
+        throw q.lastError();
+    QStringList present;
+    while (q.next())
+        present << q.value(0).toString();
+    if (q.lastError().isValid())
+        throw q.lastError();
+    for (const QString& name : names) {
+        if (!present.contains(name.toUpper()))
+            throw DbError(dberr::NotADatabase, describe(dberr::NotADatabase, path_));
+    }
 }
 
 void Database::configure() {
@@ -303,9 +367,10 @@ void Transaction::commit() {
 Transaction::~Transaction() {
     if (!open_)
         return;
+    // a failed rollback has nothing to add to the failure that brought us here: the engine
+    // undoes an unfinished transaction itself when the connection ends
     QSqlQuery q(db_.db_);
-    if (!q.exec(QStringLiteral("ROLLBACK")))
-        qWarning("rollback failed: %s", qPrintable(q.lastError().text()));
+    q.exec(QStringLiteral("ROLLBACK"));
     db_.inTransaction_ = false;
 }
 

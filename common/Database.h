@@ -7,6 +7,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStringList>
 #include <QVariant>
 
 #include <memory>
@@ -20,6 +21,9 @@ struct OpenOptions {
     // Credentials for a server engine; the embedded engine has none.
     QString user;
     QString password;
+    // Tables that make the file a database of this system; a file without any of them is
+    // refused as damaged before anything is written to it.
+    QStringList requiredTables;
 };
 
 class Database;
@@ -27,7 +31,9 @@ class Database;
 // Rows of a read query, forward only. Column names match without regard to case.
 class Cursor {
 public:
-    bool next() { return query_->next(); }
+    // The next row; false at the end. A row that fails to be read (an overflowing sum, a lock)
+    // throws like any other failed statement instead of passing for the end of the rows.
+    bool next();
     QVariant value(int column) const { return query_->value(column); }
     QVariant value(const QString& column) const { return query_->value(column); }
     // The column as text; null reads as an empty text.
@@ -63,8 +69,8 @@ private:
 class Database {
 public:
     // Opens an existing database for shared reading and writing. Never creates a file: a
-    // missing path, a file that is not a database and a database held by another process all
-    // throw (FileNotFound, NotADatabase, Locked).
+    // missing path, a file that is not a database (or lacks a required table) and a database
+    // held by another process all throw (FileNotFound, NotADatabase, Locked).
     static std::unique_ptr<Database> open(const QString& path, const OpenOptions& options = {});
     // Creates a new, empty database file (the integrator's set-up and tests).
     static std::unique_ptr<Database> create(const QString& path, const OpenOptions& options = {});
@@ -93,6 +99,7 @@ private:
     static std::unique_ptr<Database> connect(const QString& path, bool create,
                                              const OpenOptions& options);
     void configure();
+    void requireTables(const QStringList& names);
 
     QSqlDatabase db_;
     QString path_;

@@ -12,6 +12,10 @@ namespace dberr {
 constexpr int TableExists = 3010;
 constexpr int DuplicateKey = 3022;
 constexpr int FileNotFound = 3024;
+constexpr int DiskFull = 3026;
+constexpr int ReadOnly = 3027; // the database or the object cannot be written
+constexpr int DiskError = 3043;
+constexpr int TableNotFound = 3078;
 constexpr int Locked = 3051; // locked, held exclusively by another process, or no access
 constexpr int FieldTooSmall = 3163;
 constexpr int RecordLocked = 3218; // a statement waited out the busy timeout

@@ -14,7 +14,7 @@ constexpr std::int64_t kMaxWhole = kMaxUnits / Decimal::kUnit;
 
 Decimal checked(Wide units) {
     if (units > kMaxUnits || units < -kMaxUnits)
-        throw DecimalOverflow("amount out of range");
+        throw DecimalOverflow();
     return Decimal::fromUnits(static_cast<std::int64_t>(units));
 }
 
@@ -59,7 +59,7 @@ Decimal fromDigits(bool negative, QStringView whole, QStringView fraction) {
     for (const QChar c : whole) {
         units = units * 10 + (c.unicode() - u'0');
         if (units > kMaxWhole) // checked per digit so a long run of digits cannot wrap
-            throw DecimalOverflow("amount out of range");
+            throw DecimalOverflow();
     }
     units *= Decimal::kUnit;
     for (int i = 0; i < Decimal::kScale; ++i)
@@ -101,7 +101,7 @@ bool isSign(QChar c) {
 
 Decimal Decimal::fromInt(std::int64_t whole) {
     if (whole > kMaxWhole || whole < -kMaxWhole)
-        throw DecimalOverflow("amount out of range");
+        throw DecimalOverflow();
     return Decimal(whole * kUnit);
 }
 
@@ -214,6 +214,13 @@ QString Decimal::toShortString() const {
     return text;
 }
 
+QString Decimal::toAmountString() const {
+    int places = kScale;
+    while (places > 2 && units_ % pow10(kScale - places + 1) == 0)
+        --places;
+    return toPlainString(places);
+}
+
 Decimal Decimal::operator-() const {
     return checked(-Wide(units_));
 }
@@ -232,7 +239,7 @@ Decimal Decimal::operator*(Decimal o) const {
 
 Decimal Decimal::operator/(Decimal o) const {
     if (o.units_ == 0)
-        throw DecimalOverflow("division by zero");
+        throw DecimalOverflow(11, QStringLiteral("División por cero"));
     Wide n = Wide(units_) * kUnit;
     Wide d = o.units_;
     if (d < 0) {

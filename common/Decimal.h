@@ -1,17 +1,22 @@
 #pragma once
 
+#include "DbError.h"
+
 #include <QString>
 
 #include <compare>
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 
 namespace ret {
 
-class DecimalOverflow : public std::overflow_error {
+// An amount past the range, or a division by zero: the old run-time's errors 6 and 11. They
+// carry a number and a Spanish text like a database failure, so that every handler that
+// reports those reports these as well instead of letting them end the program.
+class DecimalOverflow : public DbError {
 public:
-    using std::overflow_error::overflow_error;
+    explicit DecimalOverflow(int number = 6, const QString& text = QStringLiteral("Desbordamiento"))
+        : DbError(number, text) {}
 };
 
 // An exact amount with four decimal places (the range of the old currency type:
@@ -54,6 +59,9 @@ public:
     QString toPlainString(int places = 2) const;
     // Shortest plain text: no trailing decimal zeros, no "." for whole values ("12.5", "-3").
     QString toShortString() const;
+    // An amount as stored in a text column: two decimals, or as many as the value has up to
+    // four ("1000.00", "3.1251"), so that it is exact and as short as the amounts it adds up.
+    QString toAmountString() const;
 
     Decimal operator-() const;
     Decimal operator+(Decimal o) const;

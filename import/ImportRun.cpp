@@ -7,6 +7,7 @@
 #include "ImportFields.h"
 #include "Lookups.h"
 #include "NumberFormat.h"
+#include "Schema.h"
 #include "Session.h"
 
 #include <QDir>
@@ -180,6 +181,75 @@ private:
     std::set<QString> vouchers_;
 };
 
+// The width of a subject's total columns.
+int totalWidth() {
+    const TableDef& subjects = tableDef(QStringLiteral("TMPF947RPCAB"));
+    return subjects.columns[size_t(subjects.indexOf(QStringLiteral("mto_base_rp")))].width;
+}
+
+// A subject's total that its column cannot hold; nothing of the totals is written then.
+DbError totalTooLarge(const QString& ruc) {
+    return DbError(dberr::FieldTooSmall,
+                   QStringLiteral("El total del sujeto de retención %1 es demasiado grande: no "
+                                  "cabe en los %2 caracteres de su columna.")
+                       .arg(ruc)
+                       .arg(totalWidth()));
+}
+
+struct SubjectTotal {
+    QString ruc;
+    Decimal base;
+    Decimal retention;
+};
+
+// Every staged subject of the kind with the exact sums of its vouchers (0 when it has none).
+std::vector<SubjectTotal> subjectTotals(Database& db, const QString& kind) {
+    std::vector<SubjectTotal> totals;
+    Cursor c = db.query(QStringLiteral("SELECT s.num_doc_ret, v.mto_base_rp, v.mto_imp_rp FROM "
+                                       "TMPF947RPCAB s LEFT JOIN TMPF947RPDET v ON "
+                                       "v.num_doc_ret = s.num_doc_ret AND v.tip_retencion = "
+                                       "s.tip_retencion AND v.tip_doc_ret = 6 WHERE "
+                                       "s.tip_retencion = ? AND s.tip_doc_ret = 6 ORDER BY "
+                                       "s.num_doc_ret"),
+                        {kind});
+    while (c.next()) {
+        const QString ruc = c.text(0);
+        if (totals.empty() || totals.back().ruc != ruc)
+            totals.push_back({ruc, Decimal(), Decimal()});
+        try {
+            totals.back().base += Decimal::leadingValue(c.text(1));
+            totals.back().retention += Decimal::leadingValue(c.text(2));
+        } catch (const DecimalOverflow&) {
+            throw totalTooLarge(ruc);
+        }
+    }
+    return totals;
+}
+
+// The subjects' totals from their staged vouchers. They are stored with the decimals the
+// amounts have, two at least: four fixed decimals would not let the largest base the file
+// accepts fit the 15-character column.
+void writeTotals(Database& db, const QString& kind) {
+    const int width = totalWidth();
+    std::vector<QVariantList> rows;
+    for (const SubjectTotal& t : subjectTotals(db, kind)) {
+        const QString base = t.base.toAmountString();
+        const QString retention = t.retention.toAmountString();
+        if (base.size() > width || retention.size() > width)
+            throw totalTooLarge(t.ruc);
+        rows.push_back({base, retention, kind, t.ruc});
+    }
+    Statement update = db.prepare(QStringLiteral("UPDATE TMPF947RPCAB SET mto_base_rp = ?, "
+                                                 "mto_imp_rp = ? WHERE tip_retencion = ? AND "
+                                                 "tip_doc_ret = 6 AND num_doc_ret = ?"));
+    for (const QVariantList& row : rows)
+        update.execute(row);
+}
+
+QString kindOf(const Session& session) {
+    return session.RetentionKind.isEmpty() ? QStringLiteral("R") : session.RetentionKind;
+}
+
 // Validates the fields of a line in order; the normalised fields, or the failing code.
 bool checkLine(FieldChecker& checker, const QString& line, QStringList& fields, QString& code) {
     LineCutter cut(line);
@@ -285,6 +355,8 @@ RunResult Transferencia(Session& session, const QString& directory,
                 log.record(line, identifier(), QStringLiteral("0228"));
             }
         }
+        // a total that cannot be stored undoes the run, so no line is staged without its total
+        writeTotals(db, kindOf(session));
         tx.commit();
     } catch (const DbError& e) {
         r.outcome = Outcome::Failed;
@@ -298,27 +370,8 @@ RunResult Transferencia(Session& session, const QString& directory,
 
 void CalcularTot(Session& session) {
     Database& db = *session.db;
-    const SqlDialect& d = db.dialect();
-    const QString kind =
-        session.RetentionKind.isEmpty() ? QStringLiteral("R") : session.RetentionKind;
     Transaction tx(db);
-    Statement update = db.prepare(QStringLiteral("UPDATE TMPF947RPCAB SET mto_base_rp = ?, "
-                                                 "mto_imp_rp = ? WHERE tip_retencion = ? AND "
-                                                 "tip_doc_ret = 6 AND num_doc_ret = ?"));
-    Cursor c = db.query(QStringLiteral("SELECT s.num_doc_ret, %1, %2 FROM TMPF947RPCAB s LEFT JOIN "
-                                       "TMPF947RPDET v ON v.num_doc_ret = s.num_doc_ret AND "
-                                       "v.tip_retencion = s.tip_retencion AND v.tip_doc_ret = 6 "
-                                       "WHERE s.tip_retencion = ? AND s.tip_doc_ret = 6 GROUP BY "
-                                       "s.num_doc_ret")
-                            .arg(d.exactSum(QStringLiteral("v.mto_base_rp")),
-                                 d.exactSum(QStringLiteral("v.mto_imp_rp"))),
-                        {kind});
-    std::vector<QVariantList> rows;
-    while (c.next())
-        rows.push_back({Decimal::leadingValue(c.text(1)).toPlainString(4),
-                        Decimal::leadingValue(c.text(2)).toPlainString(4), kind, c.text(0)});
-    for (const QVariantList& row : rows)
-        update.execute(row);
+    writeTotals(db, kindOf(session));
     tx.commit();
 }
 

@@ -34,12 +34,15 @@ struct RunResult {
 // One import of the declaration in hand (CurrentRuc, CurrentPeriod, RetentionRate,
 // RetentionKind of the session) from `directory`: the lines that pass every field check are
 // staged whole, the others recorded in the log and error files (fresh for every run). The run is
-// one transaction; each line is staged whole or not at all. `progress` is told the lines done
-// and their total before each line, and returns false to stop the run.
+// one transaction, the subjects' totals included; each line is staged whole or not at all.
+// `progress` is told the lines done and their total before each line, and returns false to stop the
+// run.
 RunResult Transferencia(Session& session, const QString& directory,
                         const std::function<bool(int done, int total)>& progress = {});
 
-// The subjects' totals from their staged vouchers, to four decimals.
+// The subjects' totals from their staged vouchers, exact and with the decimals the amounts
+// have (two at least). A total too large for its column throws DbError naming the subject, and
+// no total is written.
 void CalcularTot(Session& session);
 
 } // namespace ret::import

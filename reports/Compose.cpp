@@ -67,11 +67,9 @@ bool GenerarReporte(Database& db, const ComposeSettings& settings, MessageSink& 
             throw ComposeFailure{57, QStringLiteral("Error de E/S en el dispositivo")};
     } catch (const ComposeFailure& f) {
         failure = f;
-    } catch (const DbError& e) {
+    } catch (const DbError& e) { // an amount's overflow too: 6, "Desbordamiento"
         failure = ComposeFailure{e.number(), e.description()};
     } catch (const ReportOverflow&) {
-        failure = ComposeFailure{6, QStringLiteral("Desbordamiento")};
-    } catch (const DecimalOverflow&) {
         failure = ComposeFailure{6, QStringLiteral("Desbordamiento")};
     } catch (const std::exception& e) {
         failure = ComposeFailure{57, QString::fromLocal8Bit(e.what())};

@@ -4,6 +4,7 @@
 
 #include "Database.h"
 #include "Profile.h"
+#include "Schema.h"
 
 #include "../support/ScriptedMessages.h"
 #include "../support/TempDir.h"
@@ -20,6 +21,11 @@ class MainProgramTest : public TempDirTest {
 protected:
     void SetUp() override {
         ASSERT_EQ(hub::prepareSampleEnvironment(tmp.path(), "CONTADOR"), QString());
+        // the module installed: the program refuses a database without its tables
+        auto db = Database::open(path("velkar/HUB000.db"));
+        for (const TableDef& t : moduleTables())
+            for (const QString& sql : db->dialect().createTable(t))
+                db->execute(sql);
     }
     // loading enters the system directory
     void TearDown() override { QDir::setCurrent(startDirectory); }

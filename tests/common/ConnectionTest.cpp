@@ -1,5 +1,7 @@
 #include "Connection.h"
 
+#include "Schema.h"
+
 #include "../support/ScriptedMessages.h"
 #include "../support/TempDir.h"
 
@@ -20,8 +22,21 @@ protected:
         return "[Options]\r\nSysPath=" + dir + "\r\nDBPath=" + dir +
                "\r\nDBName=" + dbName.toUtf8() + "\r\nSysUser=ANA\r\n";
     }
+    // A database with the given tables, as the integrator and the installer make them.
+    void createDatabase(const QString& name, const std::vector<TableDef>& tables) {
+        auto db = Database::create(path(name));
+        for (const TableDef& t : tables)
+            for (const QString& sql : db->dialect().createTable(t))
+                db->execute(sql);
+    }
     test::ScriptedMessages messages;
 };
+
+std::vector<TableDef> allTables() {
+    std::vector<TableDef> all = integratorTables();
+    all.insert(all.end(), moduleTables().begin(), moduleTables().end());
+    return all;
+}
 
 } // namespace
 
@@ -64,7 +79,7 @@ TEST_F(ConnectionTest, LockedMessagesPerProgram) {
 }
 
 TEST_F(ConnectionTest, SuccessRecordsSystemDbForTheMainProgramAndTheCheckToolOnly) {
-    Database::create(path("HUB000.db")).reset();
+    createDatabase("HUB000.db", allTables());
     struct Case {
         Deliverable who;
         bool writes;
@@ -85,4 +100,38 @@ TEST_F(ConnectionTest, SuccessRecordsSystemDbForTheMainProgramAndTheCheckToolOnl
         EXPECT_EQ(profileBytes(), expected);
     }
     EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(ConnectionTest, AFileThatIsNotTheSharedDatabaseIsRefusedAsDamagedAndLeftAsItWas) {
+    writeFile("empty.db", QByteArray());
+    Database::create(path("bare.db"))->execute("CREATE TABLE otra (x TEXT)");
+    createDatabase("integrator.db", integratorTables()); // the module not installed
+    struct Case {
+        const char* file;
+        Deliverable who;
+    } cases[] = {
+        {"empty.db", Deliverable::MainProgram},    {"empty.db", Deliverable::SendCheck},
+        {"empty.db", Deliverable::Installer},      {"bare.db", Deliverable::SendSummary},
+        {"bare.db", Deliverable::Installer},       {"integrator.db", Deliverable::MainProgram},
+        {"integrator.db", Deliverable::SendCheck},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " " + std::to_string(int(c.who)));
+        const QByteArray before = readFile(c.file);
+        const QByteArray options = optionsFor(c.file);
+        const Profile p = writeProfile(options);
+        messages.shown.clear();
+        EXPECT_EQ(OpenSharedDatabase(c.who, ReadConfiguration(c.who, p), p, messages), nullptr);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text,
+                  "Formato de base de datos no reconocido '" + path(c.file) + "'.\n3343");
+        EXPECT_EQ(readFile(c.file), before);
+        EXPECT_FALSE(QFileInfo::exists(path(c.file) + "-wal"));
+        EXPECT_EQ(profileBytes(), options);
+    }
+    // the installer needs only the integrator's tables: it creates the module's
+    const Profile p = writeProfile(optionsFor("integrator.db"));
+    EXPECT_NE(OpenSharedDatabase(Deliverable::Installer,
+                                 ReadConfiguration(Deliverable::Installer, p), p, messages),
+              nullptr);
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
 
 using namespace ret;
@@ -182,6 +183,18 @@ TEST(DecimalArithmetic, ProductOrQuotientOutOfRangeThrows) {
     EXPECT_THROW(max / dec("-0.9999"), DecimalOverflow);
     EXPECT_THROW(dec("1") / Decimal(), DecimalOverflow);
     EXPECT_THROW(Decimal() / Decimal(), DecimalOverflow);
+    // reported as every failure with a number is: the old run-time's number and text
+    const auto failure = [](const std::function<void()>& f) {
+        try {
+            f();
+        } catch (const DbError& e) {
+            return e.text();
+        }
+        return QString();
+    };
+    EXPECT_EQ(failure([&] { (void)(max * max); }), "Desbordamiento\n6");
+    EXPECT_EQ(failure([] { (void)(dec("1") / Decimal()); }),
+              QString::fromUtf8("División por cero\n11"));
 }
 
 TEST(DecimalRange, FromIntAndSignChangesStayInRange) {
@@ -251,4 +264,11 @@ TEST(DecimalText, PlainAndShortStrings) {
         EXPECT_EQ(dec(c.value).toShortString(), QString::fromLatin1(c.shortest));
     }
     EXPECT_EQ(dec("1.5").toPlainString(), QStringLiteral("1.50"));
+    // the stored form of an amount: two decimals at least, and every decimal it has
+    for (const auto& [value, stored] : {std::pair{"1000", "1000.00"},
+                                        {"-0.5", "-0.50"},
+                                        {"3.125", "3.125"},
+                                        {"3.1251", "3.1251"},
+                                        {"123456789012.34", "123456789012.34"}})
+        EXPECT_EQ(dec(value).toAmountString(), QString::fromLatin1(stored)) << value;
 }

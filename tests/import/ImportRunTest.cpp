@@ -67,7 +67,7 @@ TEST_F(ImportRunTest, AcceptedLinesAreStagedAndRejectedOnesRecorded) {
     CalcularTot(session);
     EXPECT_EQ(db->scalar("SELECT mto_base_rp FROM TMPF947RPCAB WHERE num_doc_ret = '20512345671'")
                   ->toString(),
-              "1000.0000");
+              "1000.00");
 }
 
 TEST_F(ImportRunTest, ASecondImportRefusesEachPaymentVoucherAndStartsFreshFiles) {
@@ -150,4 +150,64 @@ TEST_F(ImportRunTest, AHostileFileChangesNothingButTheStagingTables) {
                          "'20456789014'")
                   ->toInt(),
               40);
+}
+
+namespace {
+
+// A line of subject 20512345671 with retention voucher `number` and base `base`.
+QString voucherLine(int number, const QString& base) {
+    return QString("20512345671|EMPRESA ANDINA SAC||||E001|%1|20/07/2010|%2|01|F001|%1|"
+                   "20/07/2010|%2|")
+        .arg(number)
+        .arg(base);
+}
+
+} // namespace
+
+TEST_F(ImportRunTest, SubjectTotalsKeepEveryDecimalTheAmountsHaveAndFitTheirColumn) {
+    struct Case {
+        QStringList bases;
+        QString base;
+        QString retention;
+    } cases[] = {
+        // the largest base the file may hold, twice: 15 characters with two decimals
+        {{"123456789012.34", "123456789012.34"}, "246913578024.68", "14814814681.48"},
+        {{"10.5", "0.25"}, "10.75", "0.65"},     // 0.63 + 0.02
+        {{"1.125", "2.0001"}, "3.1251", "0.19"}, // a base with more decimals keeps them
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.base.toStdString());
+        QStringList file;
+        for (int i = 0; i < c.bases.size(); ++i)
+            file << voucherLine(i + 1, c.bases[i]);
+        writeImport(lines(file));
+        db->execute("DELETE FROM TMPF947RPCAB");
+        db->execute("DELETE FROM TMPF947RPDET");
+        db->execute("DELETE FROM TMPF947RPDETDET");
+        const RunResult r = run();
+        EXPECT_EQ(r.outcome, Outcome::Done) << r.failure.toStdString();
+        CalcularTot(session);
+        Cursor t = db->query("SELECT mto_base_rp, mto_imp_rp FROM TMPF947RPCAB");
+        ASSERT_TRUE(t.next());
+        EXPECT_EQ(t.text(0), c.base);
+        EXPECT_EQ(t.text(1), c.retention);
+    }
+}
+
+TEST_F(ImportRunTest, ATotalPastItsColumnFailsTheRunNamingTheSubjectAndStagesNothing) {
+    writeImport(lines({kPerson}));
+    ASSERT_EQ(run().accepted, 1);
+    CalcularTot(session);
+    // ten of the largest bases add up to 1234567890123.40, sixteen characters
+    QStringList file;
+    for (int i = 1; i <= 10; ++i)
+        file << voucherLine(i, "123456789012.34");
+    writeImport(lines(file));
+    const RunResult r = run();
+    EXPECT_EQ(r.outcome, Outcome::Failed);
+    EXPECT_EQ(r.accepted, 0);
+    EXPECT_TRUE(r.failure.contains("20512345671")) << r.failure.toStdString();
+    EXPECT_EQ(rows("TMPF947RPCAB"), 1);
+    EXPECT_EQ(rows("TMPF947RPDET"), 1);
+    EXPECT_EQ(db->scalar("SELECT mto_base_rp FROM TMPF947RPCAB")->toString(), "250.25");
 }

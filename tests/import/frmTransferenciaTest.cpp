@@ -40,7 +40,7 @@ TEST_F(frmTransferenciaTest, AFileWithoutRefusalsIsNamedAndNoReportComposed) {
     EXPECT_EQ(window.transferidos(), "1 Transferidos");
     EXPECT_EQ(window.rechazados(), "0 Rechazados");
     EXPECT_EQ(count("SELECT count(*) FROM SPOOL"), 0);
-    EXPECT_EQ(db->scalar("SELECT mto_base_rp FROM TMPF947RPCAB")->toString(), "1000.0000");
+    EXPECT_EQ(db->scalar("SELECT mto_base_rp FROM TMPF947RPCAB")->toString(), "1000.00");
 }
 
 TEST_F(frmTransferenciaTest, RefusalsAskAndComposeTheReportEitherWay) {

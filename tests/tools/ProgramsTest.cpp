@@ -20,6 +20,7 @@ struct ProgramRun {
     int code = -1;
     QString out;
     QString err;
+    bool crashed = false; // ended by a signal (an uncaught error aborts)
 };
 
 class ProgramsTest : public ret::test::TempDirTest {
@@ -33,7 +34,7 @@ protected:
         p.start(QStringLiteral(RET_BIN_DIR "/") + program, args);
         EXPECT_TRUE(p.waitForFinished(60000));
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+                QString::fromUtf8(p.readAllStandardError()), p.exitStatus() == QProcess::CrashExit};
     }
     ProgramRun init(const QStringList& extra = {}) {
         return run("hub", QStringList{"init", path("velkar")} + extra);
@@ -261,4 +262,106 @@ TEST_F(ProgramsTest, TheBatchPrintNeedsNoDisplayAndNamesItsReport) {
     const ProgramRun view = run("retdecl", {"--view"});
     EXPECT_EQ(view.code, 2);
     EXPECT_EQ(view.out, "usage: retdecl --view REPORT\n");
+}
+
+namespace {
+
+// `n` import lines of one subject, each a retention voucher of its own with the largest base
+// the import accepts.
+QByteArray largeBaseLines(int n) {
+    QByteArray b;
+    for (int i = 1; i <= n; ++i)
+        b += "20512345671|EMPRESA ANDINA SAC||||E001|" + QByteArray::number(i) +
+             "|20/07/2010|123456789012.34|01|F001|" + QByteArray::number(i) +
+             "|20/07/2010|123456789012.34|\r\n";
+    return b;
+}
+
+const QString kCheckRecord =
+    "06" + QString("20100070970").leftJustified(15) + "0947" + "201007" + "0";
+
+} // namespace
+
+TEST_F(ProgramsTest, AmountsAtTheTopOfTheirRangeGoTheWholeRoad) {
+    ASSERT_EQ(init().code, 0);
+    QDir().mkpath(path("in"));
+    writeFile("in/094720100070970201007.TXT", largeBaseLines(2));
+    ProgramRun r = run("retdecl", {"--import", path("in"), "20100070970", "201007", "--save"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_FALSE(r.crashed);
+    {
+        auto db = ret::Database::open(path("velkar/HUB000.db"));
+        ret::Cursor c = db->query("SELECT mto_base_rp, mto_imp_rp FROM F947RPCAB");
+        ASSERT_TRUE(c.next());
+        EXPECT_EQ(c.text(0), "246913578024.68");
+        EXPECT_EQ(c.text(1), "14814814681.48"); // two retentions of 7407407340.74
+        EXPECT_EQ(db->scalar("SELECT i_valor FROM DET WHERE casilla = '511'")->toString(),
+                  "246913578025");
+    }
+    r = run("retcheck", {kCheckRecord});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    for (const char* kind : {"declaracion", "anexos"}) {
+        r = run("retdecl", {"--print", "20100070970", "201007", kind, "--pdf", path("p.pdf")});
+        EXPECT_EQ(r.code, 0) << kind << ": " << r.err.toStdString();
+        EXPECT_FALSE(r.crashed) << kind;
+    }
+    r = run("hub", {"send", "20100070970", "201007"});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith("Enviada 20100070970 201007")) << r.out.toStdString();
+}
+
+TEST_F(ProgramsTest, ATotalPastItsColumnEndsTheImportWithAMessageAndNothingSaved) {
+    ASSERT_EQ(init().code, 0);
+    QDir().mkpath(path("in"));
+    // ten of them add up to 1234567890123.40: sixteen characters, one more than the column has
+    writeFile("in/094720100070970201007.TXT", largeBaseLines(10));
+    const ProgramRun r =
+        run("retdecl", {"--import", path("in"), "20100070970", "201007", "--save"});
+    EXPECT_FALSE(r.crashed);
+    EXPECT_NE(r.code, 0);
+    EXPECT_TRUE(r.err.contains("20512345671")) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains("overflow")) << r.err.toStdString();
+    auto db = ret::Database::open(path("velkar/HUB000.db"));
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM CAB")->toInt(), 0);
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM TMPF947RPDET")->toInt(), 0);
+}
+
+TEST_F(ProgramsTest, AFileThatIsNotTheSharedDatabaseIsRefusedAndLeftAlone) {
+    ASSERT_EQ(init().code, 0);
+    QFile::remove(path("velkar/HUB000.db"));
+    writeFile("velkar/HUB000.db", QByteArray());
+    QDir().mkpath(path("in"));
+    writeFile("in/094720100070970201007.TXT", largeBaseLines(1));
+    const struct {
+        const char* program;
+        QStringList args;
+    } runs[] = {
+        {"retcheck", {kCheckRecord}},
+        {"retdecl", {"--import", path("in"), "20100070970", "201007"}},
+        {"retsumm", {kCheckRecord + "00000042"}},
+    };
+    for (const auto& c : runs) {
+        SCOPED_TRACE(c.program);
+        const ProgramRun r = run(c.program, c.args);
+        EXPECT_FALSE(r.crashed);
+        EXPECT_NE(r.code, 0);
+        EXPECT_TRUE(r.err.contains("Formato de base de datos no reconocido"))
+            << r.err.toStdString();
+        EXPECT_EQ(QFileInfo(path("velkar/HUB000.db")).size(), 0);
+    }
+}
+
+TEST_F(ProgramsTest, TheSendCheckNeverCallsConsistentADeclarationItCouldNotRead) {
+    ASSERT_EQ(init().code, 0);
+    {
+        auto db = ret::Database::open(path("velkar/HUB000.db"));
+        ret::test::SampleDeclaration declaration(*db);
+        // the payment vouchers' table is there, but not as this system made it
+        db->execute("DROP TABLE F947RPDETDET");
+        db->execute("CREATE TABLE F947RPDETDET (otra TEXT)");
+    }
+    const ProgramRun r = run("retcheck", {kCheckRecord});
+    EXPECT_EQ(r.code, 2) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains("no such")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QString::fromUtf8("[Error de Ejecución]"))) << r.err.toStdString();
 }

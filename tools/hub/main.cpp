@@ -2,6 +2,7 @@
 #include "IntegratorWindow.h"
 #include "MessageBoxes.h"
 #include "Profile.h"
+#include "ProgramGuard.h"
 #include "Sending.h"
 
 #include <QApplication>
@@ -60,7 +61,7 @@ int runWindow(const QCommandLineParser& parser) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+static int runProgram(int argc, char** argv) {
     // only the window needs a display
     const bool windowed = argc > 1 && qstrcmp(argv[1], "run") == 0;
     std::unique_ptr<QCoreApplication> app;
@@ -118,4 +119,11 @@ int main(int argc, char** argv) {
     o.force = parser.isSet(QStringLiteral("force"));
     o.retsetupPath = QCoreApplication::applicationDirPath() + QStringLiteral("/retsetup");
     return ret::hub::initEnvironment(o, out, err);
+}
+
+int main(int argc, char** argv) {
+    ret::silenceToolkitLog();
+    // whatever a run leaves uncaught ends it with a message, never with an abort
+    ret::HeadlessMessages messages;
+    return ret::runGuarded(messages, 1, [&] { return runProgram(argc, argv); });
 }

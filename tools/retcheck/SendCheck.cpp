@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <optional>
+
 namespace ret::check {
 namespace {
 
@@ -56,7 +58,20 @@ int runSendCheck(const QStringList& arguments, const Profile& profile, MessageSi
     if (!db)
         return NotRun;
 
-    const std::vector<Inconsistency> found = runChecks(*db, record);
+    // every check runs even after one fails, but a declaration that could not be read whole is
+    // never called consistent, nor is a report of it left as if it were complete
+    std::optional<DbError> failure;
+    const std::vector<Inconsistency> found = runChecks(*db, record, [&](const DbError& e) {
+        if (!failure)
+            failure = e;
+    });
+    if (failure) {
+        messages.inform(
+            MsgIcon::Critical,
+            QStringLiteral("Error %1\n%2").arg(failure->number()).arg(failure->description()),
+            kExecutionError);
+        return NotRun;
+    }
     const QString base = joinPath(config.temporaryDirectory, record.baseName());
     const QString report = base + QStringLiteral(".ERR");
     const QString marker = base + QStringLiteral(".TXT");

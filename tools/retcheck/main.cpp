@@ -1,18 +1,22 @@
 #include "MessageBoxes.h"
 #include "Profile.h"
+#include "ProgramGuard.h"
 #include "SendCheck.h"
 #include "SingleInstance.h"
 
 int main(int argc, char** argv) {
+    ret::silenceToolkitLog();
     ret::ProgramStart start = ret::startProgram(argc, argv);
-    ret::SingleInstance instance(QStringLiteral("retcheck"));
-    if (!instance.acquire()) {
-        start.messages->inform(ret::MsgIcon::Information,
-                               QStringLiteral("La aplicación ya se encuentra en Ejecución"),
-                               ret::check::kToolTitle);
-        return ret::check::NotRun;
-    }
-    return ret::check::runSendCheck(start.app->arguments().mid(1),
-                                    ret::Profile(ret::Profile::defaultLocation()), *start.messages,
-                                    QDateTime::currentDateTime());
+    return ret::runGuarded(*start.messages, ret::check::NotRun, [&] {
+        ret::SingleInstance instance(QStringLiteral("retcheck"));
+        if (!instance.acquire()) {
+            start.messages->inform(ret::MsgIcon::Information,
+                                   QStringLiteral("La aplicación ya se encuentra en Ejecución"),
+                                   ret::check::kToolTitle);
+            return int(ret::check::NotRun);
+        }
+        return ret::check::runSendCheck(start.app->arguments().mid(1),
+                                        ret::Profile(ret::Profile::defaultLocation()),
+                                        *start.messages, QDateTime::currentDateTime());
+    });
 }

@@ -1,9 +1,13 @@
 #include "Installer.h"
 #include "MessageBoxes.h"
+#include "ProgramGuard.h"
 
 int main(int argc, char** argv) {
+    ret::silenceToolkitLog();
     ret::ProgramStart start = ret::startProgram(argc, argv);
-    const ret::Profile profile(ret::Profile::defaultLocation());
-    ret::setup::Installer installer(profile, *start.messages);
-    return installer.run();
+    return ret::runGuarded(*start.messages, 1, [&] {
+        const ret::Profile profile(ret::Profile::defaultLocation());
+        ret::setup::Installer installer(profile, *start.messages);
+        return installer.run();
+    });
 }

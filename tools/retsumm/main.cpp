@@ -1,18 +1,22 @@
 #include "MessageBoxes.h"
 #include "Profile.h"
+#include "ProgramGuard.h"
 #include "SendSummary.h"
 #include "SingleInstance.h"
 
 int main(int argc, char** argv) {
+    ret::silenceToolkitLog();
     ret::ProgramStart start = ret::startProgram(argc, argv);
-    ret::SingleInstance instance(QStringLiteral("retsumm"));
-    if (!instance.acquire()) {
-        start.messages->inform(ret::MsgIcon::Information,
-                               QStringLiteral("La aplicación ya se encuentra en Ejecución"),
-                               QString::fromUtf8("Presentación Telemática"));
-        return ret::summary::NotRun;
-    }
-    return ret::summary::runSendSummary(start.app->arguments().mid(1),
-                                        ret::Profile(ret::Profile::defaultLocation()),
-                                        *start.messages, QDateTime::currentDateTime());
+    return ret::runGuarded(*start.messages, ret::summary::NotRun, [&] {
+        ret::SingleInstance instance(QStringLiteral("retsumm"));
+        if (!instance.acquire()) {
+            start.messages->inform(ret::MsgIcon::Information,
+                                   QStringLiteral("La aplicación ya se encuentra en Ejecución"),
+                                   QString::fromUtf8("Presentación Telemática"));
+            return int(ret::summary::NotRun);
+        }
+        return ret::summary::runSendSummary(start.app->arguments().mid(1),
+                                            ret::Profile(ret::Profile::defaultLocation()),
+                                            *start.messages, QDateTime::currentDateTime());
+    });
 }

@@ -18,6 +18,23 @@ const QString kStaged = QString::fromUtf8("El RUC del agente de retención ya se
 const QString kCountSuffix = QStringLiteral("   Registros      ");
 const QString kListAmount = QStringLiteral("###,###,###,##0.#0");
 
+// The Spanish capitals that the key conversion gives (Windows-1252 codes): Ñ, Á, É, Í, Ó, Ú, Ü,
+// which the import also keeps in a name.
+bool isSpanishCapital(int key) {
+    switch (key) {
+    case 0xD1:
+    case 0xC1:
+    case 0xC9:
+    case 0xCD:
+    case 0xD3:
+    case 0xDA:
+    case 0xDC:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 FrmAgeRet::FrmAgeRet(Session& session) : session_(session) {}
@@ -215,7 +232,7 @@ int FrmAgeRet::nameKey(int key) {
     changed_ = true;
     const int k = session_.rules->ConvertKey(key);
     const bool kept = k == ' ' || (k >= 'A' && k <= 'Z') || (k >= 'a' && k <= 'z') ||
-                      (k >= '0' && k <= '9') || k == kBackspace;
+                      (k >= '0' && k <= '9') || k == kBackspace || isSpanishCapital(k);
     return kept ? k : 0;
 }
 

@@ -28,7 +28,7 @@ bool hasLetter(QStringView text) {
 // A letter or digit first, then positions 2 to 4 present and without letters.
 Fault alphanumericFault(const QString& serie) {
     const QString t = serie.trimmed();
-    if (t.isEmpty() || !(isLetter(t[0]) || isDigit(t[0])))
+    if (t.isEmpty() || !opensSerie(t[0]))
         return Fault::FirstNotLetterOrDigit;
     for (int i = 1; i < 4; ++i) {
         if (i >= serie.size() || serie[i] == u' ')
@@ -52,6 +52,10 @@ bool isLetter(QChar c) {
 
 bool isDigit(QChar c) {
     return c >= u'0' && c <= u'9';
+}
+
+bool opensSerie(QChar c) {
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || isDigit(c);
 }
 
 bool lettersAllowedFor(const QString& tipo) {

@@ -24,6 +24,9 @@ enum class Fault { None, NotNumeric, FirstNotLetterOrDigit, Incomplete, LetterAf
 // A letter as the serie rules see it (the Spanish enye included).
 bool isLetter(QChar c);
 bool isDigit(QChar c);
+// What a serie may begin with: a letter A to Z (either case) or a digit; the enye, though a
+// letter for the positions after it, opens no serie.
+bool opensSerie(QChar c);
 
 // The payment-voucher types whose serie may begin with a letter: invoices, credit and debit
 // notes ("01", "07", "08"). The type is compared by its two-digit code.

@@ -11,28 +11,12 @@
 #include "Period.h"
 #include "Session.h"
 #include "Windows.h"
+#include "frmTransferencia.h"
+
+#include <QFileInfo>
 
 namespace ret::import {
 namespace {
-
-QString outcomeText(const RunResult& r) {
-    switch (r.outcome) {
-    case Outcome::NoDirectory:
-        return QStringLiteral(
-            "Seleccionar directorio donde se encuentran\nlos archivos a transferir");
-    case Outcome::FileMissing:
-        return QStringLiteral("En la ruta indicada, no se encuentra el archivo a transferir, "
-                              "verifique la ruta");
-    case Outcome::WrongFieldCount:
-        return QStringLiteral("El archivo de importación no tiene el número de campos correctos");
-    case Outcome::Unterminated:
-        return QStringLiteral("Cada línea del archivo debe terminar con el separador |");
-    case Outcome::Failed:
-        return r.failure;
-    default:
-        return {};
-    }
-}
 
 // A declaration not registered yet gets its header as a new one: the contributor, the period,
 // modality "01" and rectification "No".
@@ -65,7 +49,9 @@ int runBatchImport(const QStringList& arguments, const Profile& profile, Message
         out << "usage: retdecl --import DIR RUC PERIOD [--save]\n";
         return 2;
     }
-    const QString directory = args[0];
+    // the caller's directory, before the program moves to the system directory
+    const QString directory =
+        args[0].trimmed().isEmpty() ? args[0] : QFileInfo(args[0]).absoluteFilePath();
     const QString ruc = args[1].trimmed();
     const QString period = args[2].trimmed();
 
@@ -97,8 +83,8 @@ int runBatchImport(const QStringList& arguments, const Profile& profile, Message
     session.CurrentPeriod = period;
     session.RetentionKind = QStringLiteral("R");
     const RunResult r = Transferencia(session, directory);
-    if (r.outcome != Outcome::Done) {
-        messages.inform(MsgIcon::Critical, outcomeText(r), QStringLiteral("Importar"));
+    if (const std::optional<Message> stopped = stoppedRunMessage(r)) {
+        messages.show(*stopped);
         return 2;
     }
     CalcularTot(session);

@@ -218,6 +218,19 @@ bool FieldChecker::name(QString& dato, int posicion) {
 
 namespace {
 
+// "0", "00", "." or "0.": a zero written without decimals, refused as "0" is; a zero written
+// with its decimals ("0.00") passes the field check
+bool wholeZero(const QString& text) {
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    if (point >= 0 && point != text.size() - 1)
+        return false;
+    for (const QChar c : QStringView(text).left(point < 0 ? text.size() : point)) {
+        if (c != QLatin1Char('0'))
+            return false;
+    }
+    return true;
+}
+
 bool hasControlCharacter(const QString& text) {
     for (const QChar c : text) {
         if (c.unicode() < 0x20)
@@ -243,7 +256,8 @@ bool FieldChecker::serie(QString& dato, QString& remembered) {
     // the key filters let a typed backspace through; in a file it would be stored as it is
     if (hasControlCharacter(dato))
         return false;
-    if (!rules_.IsLetterOrDigitKey(dato.at(0).unicode(), 0, 0))
+    // the key filter lets the enye through, which opens no serie whatever its date and type
+    if (!rules_.IsLetterOrDigitKey(dato.at(0).unicode(), 0, 0) || !serie::opensSerie(dato.at(0)))
         return false;
     for (qsizetype i = 1; i < dato.size(); ++i) {
         if (rules_.FilterDigitKey(dato.at(i).unicode(), false, 0, 0) == 0)
@@ -292,7 +306,7 @@ bool FieldChecker::paymentDate(const QString& dato) {
 bool FieldChecker::base(const QString& dato) {
     if (dato.isEmpty())
         return fail("0996");
-    if (dato == QLatin1String("0"))
+    if (wholeZero(dato))
         return false;
     for (const QChar c : dato) {
         if (c != QLatin1Char('.') && !isDigitInFile(c))
@@ -333,7 +347,7 @@ bool FieldChecker::type(QString& dato) {
 bool FieldChecker::amount(const QString& dato) {
     if (dato.isEmpty())
         return fail("0984");
-    if (dato == QLatin1String("0"))
+    if (wholeZero(dato))
         return false;
     for (qsizetype i = 0; i < dato.size(); ++i) {
         const QChar c = dato.at(i);

@@ -5,6 +5,7 @@
 #include "Decimal.h"
 #include "FieldRules.h"
 #include "ImportFields.h"
+#include "ImportFile.h"
 #include "Lookups.h"
 #include "NumberFormat.h"
 #include "Schema.h"
@@ -20,63 +21,8 @@
 namespace ret::import {
 namespace {
 
-// A line longer than this is not a line of the import file (14 short fields).
-constexpr int kLongestLine = 1000;
 // Lines that are not text at all are recorded under a code of no error-table row.
 const QString kBadLine = QStringLiteral("9999");
-
-// One line of the import file as it is read: its first bytes, and what the whole-file checks
-// need of the whole line, however long it is.
-struct FileLine {
-    QString text;
-    bool usable = true;
-    int separators = 0;
-    bool terminated = true; // blank, or ends with "|" after trimming
-};
-
-// Reads the file a line at a time, so that a file of any size is read with flat memory.
-class LineReader {
-public:
-    explicit LineReader(QFile& file) : file_(file) {}
-
-    bool next(FileLine& line) {
-        if (file_.atEnd())
-            return false;
-        QByteArray head;
-        int separators = 0;
-        char last = 0;
-        bool complete = false;
-        while (!complete && !file_.atEnd()) {
-            const QByteArray chunk = file_.readLine(4096);
-            if (chunk.isEmpty())
-                break;
-            complete = chunk.endsWith('\n');
-            if (head.size() <= kLongestLine + 2)
-                head += chunk.left(kLongestLine + 2 - head.size());
-            separators += int(chunk.count('|'));
-            for (qsizetype i = chunk.size() - 1; i >= 0; --i) {
-                const char c = chunk.at(i);
-                if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
-                    last = c;
-                    break;
-                }
-            }
-        }
-        if (head.endsWith('\n'))
-            head.chop(1);
-        if (head.endsWith('\r'))
-            head.chop(1);
-        line.separators = separators;
-        line.terminated = last == 0 || last == '|';
-        line.usable = head.size() <= kLongestLine && cp1252::decodeStrict(head, line.text);
-        if (!line.usable)
-            line.text = cp1252::decode(head.left(kLongestLine));
-        return true;
-    }
-
-private:
-    QFile& file_;
-};
 
 // The log and error files of a run, each started afresh on its first line.
 class RejectLog {

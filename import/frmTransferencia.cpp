@@ -7,6 +7,36 @@
 
 namespace ret::import {
 
+std::optional<Message> stoppedRunMessage(const RunResult& run) {
+    const auto critical = [](const QString& text, const QString& title) {
+        return Message{MsgIcon::Critical, text, title};
+    };
+    switch (run.outcome) {
+    case Outcome::NoDirectory:
+        return Message{MsgIcon::Information,
+                       QStringLiteral("Seleccionar directorio donde se encuentran\nlos archivos a "
+                                      "transferir"),
+                       QStringLiteral("Mensaje")};
+    case Outcome::FileMissing:
+        return critical(QStringLiteral("En la ruta indicada, no se encuentra el archivo a "
+                                       "transferir, verifique la ruta"),
+                        QStringLiteral("Error"));
+    case Outcome::WrongFieldCount:
+        return critical(
+            QStringLiteral("El archivo de importación no tiene el número de campos correctos"),
+            frmTransferencia::kCaption);
+    case Outcome::Unterminated:
+        return critical(QStringLiteral("Cada línea del archivo debe terminar con el separador |"),
+                        QStringLiteral("Error en archivo a cargar"));
+    case Outcome::Failed:
+        return critical(QStringLiteral("Error Tecnico: ") + run.failure, QStringLiteral("Error"));
+    case Outcome::Aborted:
+    case Outcome::Done:
+        break;
+    }
+    return std::nullopt;
+}
+
 QString frmTransferencia::transferidos() const {
     if (!ran_)
         return QStringLiteral("0          Registros Transferidos");
@@ -30,37 +60,12 @@ void frmTransferencia::aceptar(const std::function<bool(int, int)>& progress) {
         return !abort_;
     });
     running_ = false;
-    switch (last_.outcome) {
-    case Outcome::NoDirectory:
-        m.inform(MsgIcon::Information,
-                 QStringLiteral("Seleccionar directorio donde se encuentran\nlos archivos a "
-                                "transferir"),
-                 QStringLiteral("Mensaje"));
+    if (const std::optional<Message> stopped = stoppedRunMessage(last_)) {
+        // a file refused for its field count puts the counters back to their first captions
+        if (last_.outcome == Outcome::WrongFieldCount)
+            ran_ = false;
+        m.show(*stopped);
         return;
-    case Outcome::FileMissing:
-        m.inform(MsgIcon::Critical,
-                 QStringLiteral("En la ruta indicada, no se encuentra el archivo a transferir, "
-                                "verifique la ruta"),
-                 QStringLiteral("Error"));
-        return;
-    case Outcome::WrongFieldCount:
-        ran_ = false; // the counters go back to their first captions
-        m.inform(MsgIcon::Critical,
-                 QStringLiteral("El archivo de importación no tiene el número de campos correctos"),
-                 kCaption);
-        return;
-    case Outcome::Unterminated:
-        m.inform(MsgIcon::Critical,
-                 QStringLiteral("Cada línea del archivo debe terminar con el separador |"),
-                 QStringLiteral("Error en archivo a cargar"));
-        return;
-    case Outcome::Failed:
-        m.inform(MsgIcon::Critical, QStringLiteral("Error Tecnico: ") + last_.failure,
-                 QStringLiteral("Error"));
-        return;
-    case Outcome::Aborted:
-    case Outcome::Done:
-        break;
     }
     ran_ = true;
     try {

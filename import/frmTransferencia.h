@@ -1,10 +1,12 @@
 #pragma once
 
 #include "ImportRun.h"
+#include "Messages.h"
 
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace ret {
 struct Session;
@@ -45,5 +47,10 @@ private:
     RunResult last_;
     QString reportToShow_;
 };
+
+// What the import window tells of a run that stopped before its lines were read, with the
+// window's icons and titles (the batch import says the same); nullopt for a run that read its
+// lines (done or stopped by the user).
+std::optional<Message> stoppedRunMessage(const RunResult& run);
 
 } // namespace ret::import

@@ -9,6 +9,8 @@
 #include "Windows.h"
 #include "frmImprimir.h"
 
+#include <QFileInfo>
+
 namespace ret::reports {
 namespace {
 
@@ -38,6 +40,9 @@ std::optional<PrintRequest> readRequest(QStringList args) {
     if (!takeOption(QStringLiteral("--correl"), r.correl) ||
         !takeOption(QStringLiteral("--pdf"), r.pdf) || args.size() != 3)
         return std::nullopt;
+    // the caller's directory, before the program moves to the system directory
+    if (!r.pdf.isEmpty())
+        r.pdf = QFileInfo(r.pdf).absoluteFilePath();
     r.ruc = args[0].trimmed();
     r.period = args[1].trimmed();
     const QString kind = args[2].trimmed().toLower();
@@ -60,12 +65,8 @@ public:
     bool print(const QString& fileName) override {
         if (pdf_.isEmpty())
             return VerReporte(session_, fileName, QStringLiteral("xx"));
-        QString error;
-        if (saveReportAsPdf(reportFilePath(session_.config.reportDirectory, fileName),
-                            RangoPaginas{}, pdf_, &error))
-            return true;
-        session_.messages->inform(MsgIcon::Critical, error, QStringLiteral("Impresión"));
-        return false;
+        return printReportToPdf(reportFilePath(session_.config.reportDirectory, fileName), pdf_,
+                                *session_.rules, *session_.messages) == PrintResult::Printed;
     }
 
 private:

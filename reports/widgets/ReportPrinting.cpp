@@ -76,6 +76,17 @@ bool render(const ReportDocument& document, const RangoPaginas& range, QPrinter&
     return started;
 }
 
+bool writePdf(const ReportDocument& document, const RangoPaginas& range, const QString& pdfPath) {
+    BusyPointer busy;
+    QPrinter printer(QPrinter::HighResolution);
+    setUpPdf(printer, pdfPath);
+    return render(document, range, printer);
+}
+
+QString pdfNotWritten(const QString& pdfPath) {
+    return QStringLiteral("No se pudo escribir el archivo %1").arg(pdfPath);
+}
+
 } // namespace
 
 PrintResult printReportFile(const QString& path, const RangoPaginas& range, const FieldRules& rules,
@@ -114,15 +125,26 @@ bool saveReportAsPdf(const QString& reportPath, const RangoPaginas& range, const
             *error = kMissingFile;
         return false;
     }
-    BusyPointer busy;
-    QPrinter printer(QPrinter::HighResolution);
-    setUpPdf(printer, pdfPath);
-    if (!render(document, range, printer)) {
+    if (!writePdf(document, range, pdfPath)) {
         if (error)
-            *error = QStringLiteral("No se pudo escribir el archivo %1").arg(pdfPath);
+            *error = pdfNotWritten(pdfPath);
         return false;
     }
     return true;
+}
+
+PrintResult printReportToPdf(const QString& reportPath, const QString& pdfPath,
+                             const FieldRules& rules, MessageSink& messages) {
+    ReportDocument document;
+    if (!rules.DecipherReportFile(reportPath) || !document.open(reportPath)) {
+        messages.inform(MsgIcon::Critical, kMissingFile, kMissingFileTitle);
+        return PrintResult::FileMissing;
+    }
+    if (!writePdf(document, RangoPaginas{}, pdfPath)) {
+        messages.inform(MsgIcon::Critical, pdfNotWritten(pdfPath), kPrintTitle);
+        return PrintResult::Failed;
+    }
+    return PrintResult::Printed;
 }
 
 bool VerReporte(Session& session, const QString& nombreArchivo, const QString& modo,

@@ -34,6 +34,12 @@ PrintResult printReportFile(const QString& path, const RangoPaginas& range, cons
 bool saveReportAsPdf(const QString& reportPath, const RangoPaginas& range, const QString& pdfPath,
                      QString* error = nullptr);
 
+// A direct print into a PDF file instead of the printer: a report file that is not there is
+// refused as printReportFile refuses it, a PDF that cannot be written is a print error. Shows
+// its own messages.
+PrintResult printReportToPdf(const QString& reportPath, const QString& pdfPath,
+                             const FieldRules& rules, MessageSink& messages);
+
 // Opens the viewer on a report of the report directory ("Vprevia", modally) or prints it at once
 // (any other mode) under the range given; a direct print runs with no range. False when a
 // direct print did not go out (its message shown).

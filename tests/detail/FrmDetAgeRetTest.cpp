@@ -93,6 +93,10 @@ TEST_F(FrmDetAgeRetTest, ChecksBeforeSavingInTheirOrder) {
          QString::fromUtf8(
              "No se permite letras desde la segunda a la cuarta posición en el número de serie."),
          FrmDetAgeRet::Focus::None},
+        {"Ñ001", "1", "19/07/2010", "10",
+         QString::fromUtf8("Desde el 2010/07/19sólo se permite letras o dígitos en la primera "
+                           "posición del número de serie"),
+         FrmDetAgeRet::Focus::None},
         {"0001", "1", "15/07/2010", "", "Ingrese el Monto pagado", FrmDetAgeRet::Focus::Base},
     };
     for (const auto& c : cases) {

@@ -33,6 +33,11 @@ TEST(SerieRulesTest, TypedRetentionVoucherByDate) {
         {"FF01", "20/07/2010", Fault::LetterAfterFirst},
         {"E00A", "20/07/2010", Fault::LetterAfterFirst},
         {"*001", "20/07/2010", Fault::FirstNotLetterOrDigit},
+        // a letter first is one of A to Z; the enye still counts as a letter after it
+        {"Ñ001", "20/07/2010", Fault::FirstNotLetterOrDigit},
+        {"ñ001", "20/07/2010", Fault::FirstNotLetterOrDigit},
+        {"Á001", "20/07/2010", Fault::FirstNotLetterOrDigit},
+        {"0Ñ01", "20/07/2010", Fault::LetterAfterFirst},
         {"12", "01/07/2010", Fault::None}, // numeric: the width is the field's business
     };
     for (const auto& c : cases) {
@@ -53,6 +58,7 @@ TEST(SerieRulesTest, TypedPaymentVoucherByTypeAndDate) {
         {"08", "F001", "20/07/2010", Fault::None},
         {"01", "FF01", "20/07/2010", Fault::LetterAfterFirst},
         {"01", "F01", "20/07/2010", Fault::Incomplete},
+        {"07", "Ñ001", "20/07/2010", Fault::FirstNotLetterOrDigit},
         {"01", "E001", "18/07/2010", Fault::NotNumeric},
         {"12", "E001", "20/07/2010", Fault::NotNumeric}, // till receipts: digits only
         {"99", "A001", "20/07/2010", Fault::NotNumeric},
@@ -76,6 +82,7 @@ TEST(SerieRulesTest, ImportRetentionVoucherByDate) {
         {"F001", "15/07/2010", false}, // other letters only from 19/07/2010
         {"0001", "15/12/2008", true},  {"F001", "20/07/2010", true},
         {"FF01", "20/07/2010", false}, {"E001", "19/07/2010", true},
+        {"Ñ001", "20/07/2010", false}, {"Ñ001", "15/07/2010", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.serie) + " " + c.date);
@@ -98,6 +105,8 @@ TEST(SerieRulesTest, ImportPaymentVoucherByTypeAndDate) {
         {"01", "0001", "15/12/2008", true},
         {"01", "F001", "20/07/2010", true},
         {"07", "FF01", "20/07/2010", false},
+        {"01", "Ñ001", "20/07/2010", false},
+        {"08", "Ñ001", "15/07/2010", false},
         {"12", "FF01", "20/07/2010", true}, // other types have no serie rule from then on
         {"99", "A001", "20/07/2010", true},
     };

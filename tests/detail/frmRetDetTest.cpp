@@ -96,6 +96,10 @@ TEST_F(frmRetDetTest, ChecksBeforeSavingInTheirOrder) {
          QString::fromUtf8(
              "No se permite letras desde la segunda a la cuarta posición en el número de serie."),
          frmRetDet::Focus::None},
+        {"07", "Ñ001", "1", "20/07/2010", "10",
+         QString::fromUtf8("Desde el 2010/07/19sólo se permite letras o dígitos en la primera "
+                           "posición del número de serie"),
+         frmRetDet::Focus::None},
         {"01", "0001", "1", "01/07/2010", "", "Ingrese el valor total del comprobante de pago",
          frmRetDet::Focus::Total},
     };

@@ -68,3 +68,53 @@ TEST_F(BatchImportTest, GivesTheSameStagingRowsAndFilesAsTheWindow) {
 }
 
 } // namespace
+
+TEST_F(BatchImportTest, ItsMessagesCarryTheWindowsTitles) {
+    const QByteArray line = hub::sampleImportFile().left(hub::sampleImportFile().indexOf('\n') + 1);
+    const struct {
+        const char* what;
+        QByteArray file; // empty: no import file
+        QString directory;
+        MsgIcon icon;
+        QString title;
+        QString text;
+    } cases[] = {
+        {"no directory", "x", "", MsgIcon::Information, "Mensaje",
+         "Seleccionar directorio donde se encuentran\nlos archivos a transferir"},
+        {"no file", "", path("in"), MsgIcon::Critical, "Error",
+         "En la ruta indicada, no se encuentra el archivo a transferir, verifique la ruta"},
+        {"13 separators", line.left(line.lastIndexOf('|')) + "\r\n", path("in"), MsgIcon::Critical,
+         "Importar",
+         QString::fromUtf8("El archivo de importación no tiene el número de campos "
+                           "correctos")},
+        {"unterminated", "|" + line.left(line.lastIndexOf('|')) + "\r\n", path("in"),
+         MsgIcon::Critical, "Error en archivo a cargar",
+         QString::fromUtf8("Cada línea del archivo debe terminar con el separador |")},
+        {"a failing database", line, path("in"), MsgIcon::Critical, "Error",
+         QString::fromUtf8("Error Tecnico: ")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.file.isEmpty())
+            QFile::remove(path("in/" + hub::kSampleImportName));
+        else
+            writeFile("in/" + hub::kSampleImportName, c.file);
+        const bool failing = QString(c.what) == "a failing database";
+        if (failing)
+            db->execute("CREATE TRIGGER refuse BEFORE INSERT ON TMPF947RPDETDET BEGIN "
+                        "SELECT RAISE(ABORT, 'refused'); END");
+        messages.shown.clear();
+        QString output;
+        QTextStream out(&output);
+        EXPECT_EQ(runBatchImport({c.directory, "20100070970", "201007"},
+                                 Profile(path("HUB000.INI")), messages, out),
+                  2);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].title, c.title);
+        EXPECT_EQ(messages.shown[0].icon, c.icon);
+        EXPECT_TRUE(messages.shown[0].text.startsWith(c.text))
+            << messages.shown[0].text.toStdString();
+        if (failing)
+            db->execute("DROP TRIGGER refuse");
+    }
+}

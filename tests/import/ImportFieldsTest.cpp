@@ -71,6 +71,10 @@ TEST_F(ImportFieldsTest, EachFieldsFailures) {
         {5, "xxx", "0857"},
         {5, "E0001", "0857"},
         {5, "E0A1", "0857"},
+        // a serie begins with a letter A to Z or a digit, whatever its date and type
+        {5, "Ñ001", "0857"},
+        {5, "ñ001", "0857"},
+        {10, "Ñ001", "0857"},
         {6, "123456789", "0858"},
         {6, "0", "0858"},
         {6, "12A", "0858"},
@@ -80,6 +84,10 @@ TEST_F(ImportFieldsTest, EachFieldsFailures) {
         {7, "11/12/2027", "0989"},
         {8, "", "0996"},
         {8, "0", "0884"},
+        {8, "00", "0884"}, // what reads as a whole zero is refused as "0" is
+        {8, ".", "0884"},
+        {8, "0.", "0884"},
+        {8, "000000000000", "0884"},
         {8, "1,000", "0885"},
         {8, "10\b5", "0885"}, // editing keys are characters in a file
         {5, "F01\b", "0857"},
@@ -93,6 +101,9 @@ TEST_F(ImportFieldsTest, EachFieldsFailures) {
         {12, "01/01/2027", "0990"},
         {13, "", "0984"},
         {13, "0", "0988"},
+        {13, "00", "0988"},
+        {13, ".", "0988"},
+        {13, "00.", "0988"},
         {13, "-50", "0987"},
         {13, "7\r0", "0987"},
         {13, "1.2.3", "0986"},
@@ -105,6 +116,9 @@ TEST_F(ImportFieldsTest, EachFieldsFailures) {
     }
     // a credit note may carry a minus sign, but an amount must still be positive
     EXPECT_EQ(check(with(13, "-50", with(9, "07"))).code, "0983");
+    // nor may a till receipt's serie begin with an enye, though its serie has no rule by date
+    EXPECT_EQ(check(with(10, "Ñ001", with(9, "12"))).code, "0857");
+    EXPECT_EQ(check(with(10, "A001", with(9, "12"))).code, QString());
     // 12 digits, a point and 2 decimals fit; "0.00" passes the base check
     EXPECT_EQ(check(with(8, "123456789012.34")).code, QString());
     EXPECT_EQ(check(with(8, "0.00")).code, QString());

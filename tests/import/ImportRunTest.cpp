@@ -211,3 +211,64 @@ TEST_F(ImportRunTest, ATotalPastItsColumnFailsTheRunNamingTheSubjectAndStagesNot
     EXPECT_EQ(rows("TMPF947RPDET"), 1);
     EXPECT_EQ(db->scalar("SELECT mto_base_rp FROM TMPF947RPCAB")->toString(), "250.25");
 }
+
+TEST_F(ImportRunTest, FilesFromOldSystemsAreReadLineByLine) {
+    const QByteArray a = kLine1.toLatin1();
+    const QByteArray b = kPerson.toLatin1();
+    const QByteArray bad = kBad.toLatin1();
+    const QByteArray bom = "\xEF\xBB\xBF";
+    const struct {
+        const char* what;
+        QByteArray file;
+    } cases[] = {
+        {"CR", a + "\r" + b + "\r" + bad + "\r"},
+        {"LF", a + "\n" + b + "\n" + bad},
+        {"CRLF and Ctrl-Z", a + "\r\n" + b + "\r\n" + bad + "\r\n\x1A"},
+        {"mixed, Ctrl-Z after the last line", a + "\r" + b + "\n" + bad + "\x1A"},
+        {"byte-order mark", bom + a + "\r\n" + b + "\r\n" + bad + "\r\n"},
+        {"all of them", bom + a + "\r" + b + "\r" + bad + "\r\x1A"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        db->execute("DELETE FROM TMPF947RPDETDET");
+        db->execute("DELETE FROM TMPF947RPDET");
+        db->execute("DELETE FROM TMPF947RPCAB");
+        writeImport(c.file);
+        const RunResult r = run();
+        EXPECT_EQ(r.outcome, Outcome::Done);
+        EXPECT_EQ(r.accepted, 2);
+        EXPECT_EQ(r.rejected, 1);
+        // the refused line is logged without its line end, as in any other file
+        EXPECT_EQ(readFile("velkar/RPT094720100070970201007.Log"), lines({kBad}));
+    }
+    // only one Ctrl-Z ends the file; a second one is a line of its own
+    writeImport(a + "\r\n\x1A\x1A");
+    EXPECT_EQ(run().outcome, Outcome::WrongFieldCount);
+    // the mark only at the very start
+    writeImport(a + "\r\n" + bom + b + "\r\n");
+    db->execute("DELETE FROM TMPF947RPDETDET");
+    const RunResult marked = run();
+    EXPECT_EQ(marked.accepted, 1);
+    EXPECT_EQ(marked.rejected, 1);
+}
+
+TEST_F(ImportRunTest, AFileMarkedAsUtf8IsReadAsUtf8) {
+    const QString name = QString::fromUtf8("IBÁÑEZ");
+    const QString line = "10412345679||" + name +
+                         "|MAMANI|ANA|0001|2|05/07/2010|250.25|01|0001|13|"
+                         "01/07/2010|250.25|";
+    writeImport("\xEF\xBB\xBF" + line.toUtf8() + "\r\n");
+    const RunResult r = run();
+    EXPECT_EQ(r.accepted, 1);
+    EXPECT_EQ(r.rejected, 0);
+    EXPECT_EQ(db->scalar("SELECT des_apellido_p FROM TMPF947RPCAB")->toString(), name);
+    // without the mark the same bytes are Windows-1252, as every file of the old systems
+    db->execute("DELETE FROM TMPF947RPDETDET");
+    db->execute("DELETE FROM TMPF947RPDET");
+    db->execute("DELETE FROM TMPF947RPCAB");
+    writeImport(line.toUtf8() + "\r\n");
+    EXPECT_EQ(run().rejected, 1);
+    writeImport(line.toLatin1() + "\r\n");
+    EXPECT_EQ(run().accepted, 1);
+    EXPECT_EQ(db->scalar("SELECT des_apellido_p FROM TMPF947RPCAB")->toString(), name);
+}

@@ -25,8 +25,11 @@ struct ProgramRun {
 
 class ProgramsTest : public ret::test::TempDirTest {
 protected:
-    ProgramRun run(const QString& program, const QStringList& args) {
+    ProgramRun run(const QString& program, const QStringList& args,
+                   const QString& workingDirectory = {}) {
         QProcess p;
+        if (!workingDirectory.isEmpty())
+            p.setWorkingDirectory(workingDirectory);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("RET_HEADLESS", "1");
         env.insert("HUB000_INI", path("HUB000.INI"));
@@ -244,6 +247,41 @@ TEST_F(ProgramsTest, TheBatchImportStagesSavesAndReportsRefusedLines) {
     r = run("retdecl", {"--import", path("in"), "20100070970", "201007"});
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.out.contains("0 Transferidos\n3 Rechazados\n")) << r.out.toStdString();
+}
+
+TEST_F(ProgramsTest, TheBatchCommandsTakePathsFromTheCallersDirectory) {
+    ASSERT_EQ(init().code, 0);
+    {
+        auto db = ret::Database::open(path("velkar/HUB000.db"));
+        ret::test::SampleDeclaration sample(*db);
+    }
+    QDir().mkpath(path("caller/in"));
+    writeFile("caller/in/094720100070970201007.TXT",
+              "20512345671|EMPRESA ANDINA SAC||||E001|1|20/07/2010|1000|01|F001|11|20/07/2010|"
+              "1000.00|\r\n");
+    ProgramRun r = run("retdecl", {"--import", "in", "20100070970", "201007"}, path("caller"));
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("1 Transferidos\n0 Rechazados\n")) << r.out.toStdString();
+
+    r = run("retdecl", {"--print", "20100070970", "201007", "declaracion", "--pdf", "d.pdf"},
+            path("caller"));
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(readFile("caller/d.pdf").startsWith("%PDF"));
+    EXPECT_TRUE(r.out.endsWith("PDF: " + path("caller/d.pdf") + "\n")) << r.out.toStdString();
+
+    // a refusal of the file has the title the import window gives it
+    writeFile("caller/in/094720100070970201007.TXT", "20512345671|EMPRESA|\r\n|a|\r\n");
+    r = run("retdecl", {"--import", "in", "20100070970", "201007"}, path("caller"));
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err, QString::fromUtf8("[Importar] El archivo de importación no tiene el número "
+                                       "de campos correctos\n"));
+    writeFile("caller/in/094720100070970201007.TXT",
+              "|20512345671|EMPRESA ANDINA SAC||||E001|1|20/07/2010|1000|01|F001|11|20/07/2010|"
+              "1000.00\r\n");
+    r = run("retdecl", {"--import", "in", "20100070970", "201007"}, path("caller"));
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err, QString::fromUtf8("[Error en archivo a cargar] Cada línea del archivo debe "
+                                       "terminar con el separador |\n"));
 }
 
 TEST_F(ProgramsTest, TheBatchPrintNeedsNoDisplayAndNamesItsReport) {

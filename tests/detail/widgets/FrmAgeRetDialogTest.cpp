@@ -71,9 +71,13 @@ TEST_F(FrmAgeRetDialogTest, NameLettersReachTheFieldInCapitals) {
     QTest::keyClicks(nombres, "juan ");
     QTest::sendKeyEvent(QTest::Click, nombres, Qt::Key_Ntilde, QString::fromUtf8("ñ"),
                         Qt::NoModifier);
-    QTest::keyClicks(nombres, "-2.");
-    EXPECT_EQ(nombres->text(), "JUAN 2");
-    EXPECT_EQ(dialog->model().nombres(), "JUAN 2");
+    QTest::keyClicks(nombres, "-2. ib");
+    // the accented letters and the enye stay, in capitals, as the import keeps them
+    for (const char* letter : {"á", "ñ", "e", "z", "Ü", "ç"})
+        QTest::sendKeyEvent(QTest::Click, nombres, Qt::Key_unknown, QString::fromUtf8(letter),
+                            Qt::NoModifier);
+    EXPECT_EQ(nombres->text(), QString::fromUtf8("JUAN Ñ2 IBÁÑEZÜ"));
+    EXPECT_EQ(dialog->model().nombres(), QString::fromUtf8("JUAN Ñ2 IBÁÑEZÜ"));
     QTest::keyClick(nombres, Qt::Key_Return); // Enter moves on like Tab
     EXPECT_FALSE(nombres->hasFocus());
 }

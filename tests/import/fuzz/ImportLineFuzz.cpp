@@ -1,7 +1,7 @@
-// Lines of an import file, as raw bytes, through what a run does to each of them: the bad-line
-// test (length, NUL, Windows-1252), the cutter and the 14 field checks. Every field is also
-// checked on its own at its position, so that the later checks see texts that the earlier ones
-// would have refused. Built as a libFuzzer target (RET_FUZZ) or with ReplayMain.cpp.
+// An import file, as raw bytes, through what a run does to each of its lines: the reader (line
+// ends, the bad-line test: length, NUL, the encoding), the cutter and the 14 field checks. Every
+// field is also checked on its own at its position, so that the later checks see texts that the
+// earlier ones would have refused. Built as a libFuzzer target (RET_FUZZ) or with ReplayMain.cpp.
 #include "Configuration.h"
 #include "Cp1252.h"
 #include "Database.h"
@@ -9,6 +9,7 @@
 #include "Environment.h"
 #include "FieldRules.h"
 #include "ImportFields.h"
+#include "ImportFile.h"
 #include "Installer.h"
 #include "Lookups.h"
 #include "Messages.h"
@@ -17,6 +18,7 @@
 #include "Profile.h"
 #include "SerieRules.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QSet>
 #include <QTemporaryDir>
@@ -31,8 +33,6 @@ using namespace ret::import;
 
 namespace {
 
-// As the import reads the file: longer lines are bad lines.
-constexpr qsizetype kLongestLine = 1000;
 // Fixed, so that an input found on one day replays the same on any other.
 const QDate kToday(2026, 12, 10);
 const QString kPeriod = QStringLiteral("201007");
@@ -132,8 +132,7 @@ void checkField(FieldChecker& checker, int pos, QString dato) {
     case 10: {
         // a letter or digit first, digits after it (no editing key: in a file it is a character)
         EXPECT(dato.size() == 4, before);
-        const QChar first = dato.at(0);
-        EXPECT(serie::isLetter(first) || serie::isDigit(first), before);
+        EXPECT(serie::opensSerie(dato.at(0)), before);
         for (qsizetype i = 1; i < 4; ++i)
             EXPECT(serie::isDigit(dato.at(i)), before);
         break;
@@ -185,14 +184,15 @@ void checkAcceptedLine(const QStringList& f) {
 }
 
 // One line as the import reads it; `checker` is the run's, `loose` sees every field.
-void checkLine(QByteArray bytes, FieldChecker& checker, FieldChecker& loose) {
-    if (bytes.endsWith('\r'))
-        bytes.chop(1);
-    // the log file gets the line back byte for byte, bad lines included
-    EXPECT(cp1252::encode(cp1252::decode(bytes)) == bytes, cp1252::decode(bytes));
-    QString text;
-    if (bytes.size() > kLongestLine || !cp1252::decodeStrict(bytes, text))
+void checkLine(const FileLine& line, FieldChecker& checker, FieldChecker& loose) {
+    const QString& text = line.text;
+    // a line comes without its line end, whichever it was
+    EXPECT(!text.contains(u'\r') && !text.contains(u'\n'), text);
+    if (!line.usable)
         return; // a bad line: refused before any field check
+    // the whole-file checks see the line that the field checks see
+    EXPECT(line.separators == text.count(u'|'), text);
+    EXPECT(!line.terminated || text.trimmed().isEmpty() || text.trimmed().endsWith(u'|'), text);
 
     const qsizetype bars = text.count(u'|');
     LineCutter cut(text);
@@ -259,17 +259,22 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
+    QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
+    // the log file gets every line back byte for byte, bad lines included
+    EXPECT(cp1252::encode(cp1252::decode(input)) == input, cp1252::decode(input));
     // one checker per input, as one per run: its caches and remembered fields carry over lines
     FieldChecker checker(*env->db, env->rules, kDeclarant, kPeriod, kToday);
     FieldChecker loose(*env->db, env->rules, kDeclarant, kPeriod, kToday);
-    qsizetype from = 0;
-    while (from < input.size()) {
-        qsizetype end = input.indexOf('\n', from);
-        if (end < 0)
-            end = input.size();
-        checkLine(input.mid(from, end - from), checker, loose);
-        from = end + 1;
+    QBuffer file(&input);
+    file.open(QIODevice::ReadOnly);
+    LineReader reader(file);
+    FileLine line;
+    qsizetype lines = 0;
+    while (reader.next(line)) {
+        checkLine(line, checker, loose);
+        ++lines;
     }
+    // every line end ends one line at most: the reader never makes lines out of nothing
+    EXPECT(lines <= input.count('\r') + input.count('\n') + 1, cp1252::decode(input));
     return 0;
 }

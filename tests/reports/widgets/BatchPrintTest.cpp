@@ -1,10 +1,12 @@
 #include "BatchPrint.h"
 #include "Profile.h"
+#include "ReportPrinting.h"
 #include "Sending.h"
 
 #include "../../support/SampleDeclaration.h"
 #include "../../support/SampleEnvironment.h"
 
+#include <QDir>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -65,6 +67,26 @@ TEST_F(BatchPrintTest, RefusesWhatTheWindowWouldNotPrint) {
     EXPECT_EQ(run({"20100070970", "201007", "anexos", "--pdf", path("a.pdf")}), 2);
     EXPECT_EQ(messages.shown.back().title, "Anexos");
     EXPECT_EQ(count("SELECT COUNT(*) FROM SPOOL"), 0);
+}
+
+TEST_F(BatchPrintTest, AReportFileThatIsNotThereIsAPrintError) {
+    // a directory where the report file should be: nothing can be composed into it
+    QDir().mkpath(session.config.reportDirectory + "/00000001.PRN");
+    for (const QStringList& target : {QStringList{"--pdf", path("d.pdf")}, QStringList{}}) {
+        SCOPED_TRACE(target.join(' ').toStdString());
+        messages.shown.clear();
+        qputenv(kPrintToPdfVariable, path("printer.pdf").toLocal8Bit()); // no real printer
+        EXPECT_EQ(run(QStringList{"20100070970", "201007", "declaracion"} + target), 1);
+        ASSERT_FALSE(messages.shown.empty());
+        const Message& last = messages.shown.back();
+        EXPECT_EQ(last.text, QString::fromUtf8("Archivo Físico del Reporte no Existe"));
+        EXPECT_EQ(last.title, "Error al Imprimir");
+        EXPECT_EQ(last.icon, MsgIcon::Critical);
+        EXPECT_FALSE(QFile::exists(path("d.pdf")));
+        EXPECT_FALSE(QFile::exists(path("printer.pdf")));
+        QDir().mkpath(session.config.reportDirectory + "/00000002.PRN");
+    }
+    qunsetenv(kPrintToPdfVariable);
 }
 
 } // namespace

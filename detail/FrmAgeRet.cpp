@@ -345,9 +345,14 @@ void FrmAgeRet::eliminar() {
 QString FrmAgeRet::storedBase() const {
     if (!totals_.base)
         return {};
-    // the shown total must fit the 15-character column: from 13 integer digits on, no decimals
-    return formatNumber(*totals_.base, totalBase_.size() < 16 ? QStringLiteral("############.#0")
-                                                              : QStringLiteral("##############0"));
+    // the shown total must fit the 15-character column: from 13 integer digits on, no decimals,
+    // which holds a whole total exactly; one with cents is refused rather than stored rounded
+    if (totalBase_.size() < 16)
+        return formatNumber(*totals_.base, QStringLiteral("############.#0"));
+    const QString whole = formatNumber(*totals_.base, QStringLiteral("##############0"));
+    if (Decimal::leadingValue(whole) != *totals_.base)
+        throw subjectTotalTooLarge(ruc_);
+    return whole;
 }
 
 QString FrmAgeRet::storedRetention() const {
@@ -378,9 +383,9 @@ bool FrmAgeRet::aceptar() {
         r.nombres = nombres_;
     }
     r.count = voucherCount_;
-    r.base = storedBase();
-    r.retencion = storedRetention();
     try {
+        r.base = storedBase();
+        r.retencion = storedRetention();
         if (writeSubject(*session_.db, r, detailNew()) == SubjectWrite::Duplicate) {
             refuse(kStaged, Focus::Ruc);
             notify();

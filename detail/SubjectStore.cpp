@@ -1,8 +1,22 @@
 #include "SubjectStore.h"
 
 #include "Database.h"
+#include "Schema.h"
 
 namespace ret {
+
+int subjectTotalWidth() {
+    const TableDef& subjects = tableDef(QStringLiteral("TMPF947RPCAB"));
+    return subjects.columns[size_t(subjects.indexOf(QStringLiteral("mto_base_rp")))].width;
+}
+
+DbError subjectTotalTooLarge(const QString& ruc) {
+    return DbError(dberr::FieldTooSmall,
+                   QStringLiteral("El total del sujeto de retención %1 es demasiado grande: no "
+                                  "cabe en los %2 caracteres de su columna.")
+                       .arg(ruc)
+                       .arg(subjectTotalWidth()));
+}
 namespace {
 
 const QString kKind = QStringLiteral("R");

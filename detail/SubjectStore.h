@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DbError.h"
 #include "Decimal.h"
 
 #include <QDate>
@@ -11,6 +12,12 @@
 namespace ret {
 
 class Database;
+
+// The width of a subject's total columns (mto_base_rp, mto_imp_rp).
+int subjectTotalWidth();
+// A subject's total that its column cannot hold exactly: refused, naming the subject, rather
+// than stored rounded.
+DbError subjectTotalTooLarge(const QString& ruc);
 
 // One staged retention voucher of a subject, as stored.
 struct SubjectVoucherRow {

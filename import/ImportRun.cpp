@@ -10,6 +10,7 @@
 #include "NumberFormat.h"
 #include "Schema.h"
 #include "Session.h"
+#include "SubjectStore.h"
 
 #include <QDir>
 #include <QFile>
@@ -127,21 +128,6 @@ private:
     std::set<QString> vouchers_;
 };
 
-// The width of a subject's total columns.
-int totalWidth() {
-    const TableDef& subjects = tableDef(QStringLiteral("TMPF947RPCAB"));
-    return subjects.columns[size_t(subjects.indexOf(QStringLiteral("mto_base_rp")))].width;
-}
-
-// A subject's total that its column cannot hold; nothing of the totals is written then.
-DbError totalTooLarge(const QString& ruc) {
-    return DbError(dberr::FieldTooSmall,
-                   QStringLiteral("El total del sujeto de retención %1 es demasiado grande: no "
-                                  "cabe en los %2 caracteres de su columna.")
-                       .arg(ruc)
-                       .arg(totalWidth()));
-}
-
 struct SubjectTotal {
     QString ruc;
     Decimal base;
@@ -149,7 +135,7 @@ struct SubjectTotal {
 };
 
 // Every staged subject of the kind with the exact sums of its vouchers (0 when it has none).
-std::vector<SubjectTotal> subjectTotals(Database& db, const QString& kind) {
+std::vector<SubjectTotal> totalsOfStagedSubjects(Database& db, const QString& kind) {
     std::vector<SubjectTotal> totals;
     Cursor c = db.query(QStringLiteral("SELECT s.num_doc_ret, v.mto_base_rp, v.mto_imp_rp FROM "
                                        "TMPF947RPCAB s LEFT JOIN TMPF947RPDET v ON "
@@ -166,7 +152,7 @@ std::vector<SubjectTotal> subjectTotals(Database& db, const QString& kind) {
             totals.back().base += Decimal::leadingValue(c.text(1));
             totals.back().retention += Decimal::leadingValue(c.text(2));
         } catch (const DecimalOverflow&) {
-            throw totalTooLarge(ruc);
+            throw subjectTotalTooLarge(ruc);
         }
     }
     return totals;
@@ -176,13 +162,13 @@ std::vector<SubjectTotal> subjectTotals(Database& db, const QString& kind) {
 // amounts have, two at least: four fixed decimals would not let the largest base the file
 // accepts fit the 15-character column.
 void writeTotals(Database& db, const QString& kind) {
-    const int width = totalWidth();
+    const int width = subjectTotalWidth();
     std::vector<QVariantList> rows;
-    for (const SubjectTotal& t : subjectTotals(db, kind)) {
+    for (const SubjectTotal& t : totalsOfStagedSubjects(db, kind)) {
         const QString base = t.base.toAmountString();
         const QString retention = t.retention.toAmountString();
         if (base.size() > width || retention.size() > width)
-            throw totalTooLarge(t.ruc);
+            throw subjectTotalTooLarge(t.ruc);
         rows.push_back({base, retention, kind, t.ruc});
     }
     Statement update = db.prepare(QStringLiteral("UPDATE TMPF947RPCAB SET mto_base_rp = ?, "

@@ -359,7 +359,8 @@ TEST_F(FrmAgeRetTest, StoredTotalsFitTheirColumns) {
     } cases[] = {
         {{"0.25", "0.25"}, "0.50", ".50"}, // no leading zero
         {{"999999999999.99"}, "999999999999.99", "999999999999.99"},
-        {{"600000000000.25", "600000000000.25"}, "1200000000000.50", "1200000000001"},
+        // from 13 integer digits on the column has no room for decimals: a whole total fits
+        {{"600000000000.00", "600000000000.00"}, "1200000000000.00", "1200000000000"},
     };
     for (const auto& c : cases) {
         for (const char* table : {"TMPF947RPCAB", "TMPF947RPDET", "TMPF947RPDETDET"})
@@ -376,6 +377,21 @@ TEST_F(FrmAgeRetTest, StoredTotalsFitTheirColumns) {
         // the retention keeps its leading zero and two decimals
         EXPECT_EQ(row.value(6), c.bases.size() == 2 ? "0.03" : "0.02");
     }
+}
+
+TEST_F(FrmAgeRetTest, ATotalWithCentsPastItsColumnIsRefusedNotRounded) {
+    stageVoucher(kCompany, "1", "600000000000.25", "0.015");
+    stageVoucher(kCompany, "2", "600000000000.25", "0.015");
+    stageSubject(kCompany, "LA EMPRESA");
+    auto w = open("1", {kCompany, "LA EMPRESA", {}, {}, {}});
+    EXPECT_EQ(w->totalBase(), "1200000000000.50");
+    EXPECT_FALSE(w->aceptar());
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_EQ(messages.shown.back().title, "Error");
+    EXPECT_TRUE(messages.shown.back().text.contains(kCompany))
+        << messages.shown.back().text.toStdString();
+    // the staged row keeps what it held
+    EXPECT_EQ(subjectRow(kCompany).value(5), "1.00");
 }
 
 TEST_F(FrmAgeRetTest, DeletingAVoucherTakesItsPaymentVouchersOnly) {

@@ -19,8 +19,14 @@ std::unique_ptr<Database> OpenSharedDatabase(Deliverable who, const Configuratio
     try {
         auto db = Database::open(config.databasePath, options);
         if (who == Deliverable::MainProgram || who == Deliverable::SendCheck) {
-            if (!profile.write(kOptions, QStringLiteral("SystemDB"), config.workgroupFile))
-                qWarning("SystemDB could not be written to %s", qPrintable(profile.path()));
+            FileWriteError why;
+            if (!profile.write(kOptions, QStringLiteral("SystemDB"), config.workgroupFile, &why)) {
+                // the profile stays as it was; like any step of the connection, this ends the run
+                messages.inform(MsgIcon::None,
+                                why.message() + QLatin1Char('\n') + QString::number(why.number),
+                                kConnectionTitle);
+                return nullptr;
+            }
         }
         return db;
     } catch (const DbError& e) {

@@ -85,6 +85,24 @@ TEST_F(ImportRunTest, ASecondImportRefusesEachPaymentVoucherAndStartsFreshFiles)
     EXPECT_EQ(readFile("velkar/RPT094720100070970201007.Log"), lines({kLine1, kPerson}));
 }
 
+// The refused lines cannot be recorded (a directory stands where the log or the error file
+// goes): the run fails naming the file, and nothing of it is staged.
+TEST_F(ImportRunTest, ALogThatCannotBeWrittenFailsTheRunAndStagesNothing) {
+    writeImport(lines({kLine1, kBad}));
+    for (const char* name :
+         {"velkar/RPT094720100070970201007.Log", "velkar/RPT094720100070970201007.Err"}) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(QDir().mkpath(path(name)));
+        const RunResult r = run();
+        EXPECT_EQ(r.outcome, Outcome::Failed);
+        EXPECT_EQ(r.failure, "75 No se pudo grabar el archivo " + path(name) +
+                                 ": Error de acceso a la ruta o el archivo.");
+        EXPECT_EQ(rows("TMPF947RPCAB") + rows("TMPF947RPDET") + rows("TMPF947RPDETDET"), 0);
+        QDir(path(name)).removeRecursively();
+    }
+    EXPECT_EQ(run().accepted, 1);
+}
+
 TEST_F(ImportRunTest, WholeFileRefusalsStageNothing) {
     struct Case {
         QByteArray file;

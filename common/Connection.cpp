@@ -1,6 +1,7 @@
 #include "Connection.h"
 
 #include "Messages.h"
+#include "WholeFile.h"
 
 namespace ret {
 

@@ -1,6 +1,7 @@
 #include "Profile.h"
 
 #include "Cp1252.h"
+#include "WholeFile.h"
 
 #include <QDir>
 #include <QFile>

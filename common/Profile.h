@@ -1,10 +1,10 @@
 #pragma once
 
-#include "WholeFile.h"
-
 #include <QString>
 
 namespace ret {
+
+struct FileWriteError;
 
 // The integrator's profile file HUB000.INI, read and written the way the old platform's
 // profile functions did: section and key names matched without regard to case, the value

@@ -5,6 +5,8 @@
 #include <QSaveFile>
 #include <QStorageInfo>
 
+#include <memory>
+
 namespace ret {
 namespace {
 
@@ -43,19 +45,29 @@ QString FileWriteError::message() const {
 }
 
 std::optional<FileWriteError> writeWholeFile(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return openFailure(path);
-    // commit() renames the scratch file even when its last flush failed: every step is checked
-    // here, and a failed one discards the scratch file instead
-    if (file.write(bytes) != bytes.size() || !file.flush() ||
-        file.error() != QFileDevice::NoError) {
-        const FileWriteError e = writeFailure(file, path, bytes.size());
-        file.cancelWriting();
-        return e;
+    return writeWholeFiles({{path, bytes}});
+}
+
+std::optional<FileWriteError> writeWholeFiles(const std::vector<WholeFileContents>& files) {
+    std::vector<std::unique_ptr<QSaveFile>> scratch;
+    for (const auto& [path, bytes] : files) {
+        auto& file = scratch.emplace_back(std::make_unique<QSaveFile>(path));
+        if (!file->open(QIODevice::WriteOnly))
+            return openFailure(path);
+        // commit() renames the scratch file even when its last flush failed: every step is
+        // checked here, and a scratch file that is not whole is discarded with the others
+        if (file->write(bytes) != bytes.size() || !file->flush() ||
+            file->error() != QFileDevice::NoError) {
+            const FileWriteError e = writeFailure(*file, path, bytes.size());
+            for (auto& f : scratch)
+                f->cancelWriting();
+            return e;
+        }
     }
-    if (!file.commit())
-        return openFailure(path);
+    for (size_t i = 0; i < scratch.size(); ++i) {
+        if (!scratch[i]->commit())
+            return openFailure(files[i].first);
+    }
     return std::nullopt;
 }
 

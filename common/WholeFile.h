@@ -4,6 +4,8 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace ret {
 
@@ -23,6 +25,13 @@ struct FileWriteError {
 // beside it that takes the file's place only once every byte of it is on disk. On failure the
 // file that was there (if any) is left as it was.
 std::optional<FileWriteError> writeWholeFile(const QString& path, const QByteArray& bytes);
+
+using WholeFileContents = std::pair<QString, QByteArray>; // a path and its bytes
+
+// Files that belong together: each is written whole beside its place first, and they take
+// their places only once every one of them is whole, so that when one cannot be written none
+// of them changes (only a failed rename at the very end could part them).
+std::optional<FileWriteError> writeWholeFiles(const std::vector<WholeFileContents>& files);
 
 // Adds `bytes` at the end of the file (created when missing). On failure the file is cut back
 // to what it held before, so that no half line is left in it.

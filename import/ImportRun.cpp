@@ -109,13 +109,11 @@ public:
         errorLines_ += cp1252::encode(line) + "\r\n";
     }
 
-    // Writes both files whole; throws LogWriteFailed when one of them could not be.
+    // Writes both files whole, or neither; throws LogWriteFailed when they could not be.
     void write() const {
         if (logLines_.isEmpty())
             return; // nothing refused: the files of an earlier run stay
-        if (const auto e = writeWholeFile(log_, logLines_))
-            throw LogWriteFailed(*e);
-        if (const auto e = writeWholeFile(error_, errorLines_))
+        if (const auto e = writeWholeFiles({{log_, logLines_}, {error_, errorLines_}}))
             throw LogWriteFailed(*e);
     }
 

@@ -87,7 +87,8 @@ public:
     void copy(const QString& rendered, const QString& target) {
         QFile in(rendered);
         if (!in.open(QIODevice::ReadOnly)) {
-            failed({75, QString::fromUtf8("Error de acceso a la ruta o el archivo"), rendered});
+            // the copy cannot be made: it is the copy the integrator misses
+            failed({75, QString::fromUtf8("Error de acceso a la ruta o el archivo"), target});
             return;
         }
         if (const auto e = writeWholeFile(target, in.readAll()))

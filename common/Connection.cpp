@@ -2,6 +2,7 @@
 
 #include "Messages.h"
 #include "Schema.h"
+#include "WholeFile.h"
 
 namespace ret {
 namespace {
@@ -42,13 +43,14 @@ std::unique_ptr<Database> OpenSharedDatabase(Deliverable who, const Configuratio
     try {
         auto db = Database::open(config.databasePath, shared);
         if (who == Deliverable::MainProgram || who == Deliverable::SendCheck) {
-            // nothing reads the key back, so the program goes on; the user is told all the same
-            if (!profile.write(kOptions, QStringLiteral("SystemDB"), config.workgroupFile))
-                messages.inform(MsgIcon::Exclamation,
-                                QStringLiteral("No se pudo escribir la clave SystemDB en el "
-                                               "archivo ") +
-                                    profile.path(),
+            FileWriteError why;
+            if (!profile.write(kOptions, QStringLiteral("SystemDB"), config.workgroupFile, &why)) {
+                // the profile stays as it was; like any step of the connection, this ends the run
+                messages.inform(MsgIcon::None,
+                                why.message() + QLatin1Char('\n') + QString::number(why.number),
                                 kConnectionTitle);
+                return nullptr;
+            }
         }
         return db;
     } catch (const DbError& e) {

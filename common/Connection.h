@@ -14,7 +14,8 @@ inline const QString kConnectionTitle = QString::fromUtf8("Error de Conección")
 // Opens the shared database for the deliverable. On failure it shows the connection message
 // (title "Error de Conección") and returns null: the caller ends the program. The main program
 // and the send-verification tool record the workgroup path as SystemDB in the profile;
-// this happens only once the database is open, so a failed start changes no file.
+// this happens only once the database is open, so a failed start changes no file. A profile
+// that cannot be written is a failure of the connection like the others.
 std::unique_ptr<Database> OpenSharedDatabase(Deliverable who, const Configuration& config,
                                              const Profile& profile, MessageSink& messages,
                                              const OpenOptions& options = {});

@@ -1,10 +1,10 @@
 #include "Profile.h"
 
 #include "Cp1252.h"
+#include "WholeFile.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include <optional>
 
@@ -134,12 +134,16 @@ QString Profile::read(const QString& section, const QString& key) const {
     return valueOf(lineText(bytes, lines[*f.key]));
 }
 
-bool Profile::write(const QString& section, const QString& key, const QString& value) const {
+bool Profile::write(const QString& section, const QString& key, const QString& value,
+                    FileWriteError* why) const {
     QByteArray bytes;
     {
         QFile file(path_);
-        if (file.exists() && !file.open(QIODevice::ReadOnly))
+        if (file.exists() && !file.open(QIODevice::ReadOnly)) {
+            if (why)
+                *why = {70, QStringLiteral("Permiso denegado"), path_};
             return false;
+        }
         if (file.isOpen())
             bytes = file.readAll();
     }
@@ -165,12 +169,10 @@ bool Profile::write(const QString& section, const QString& key, const QString& v
         out += cp1252::encode(QLatin1Char('[') + section + QLatin1Char(']')) + nl + keyLine + nl;
     }
 
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(out) != out.size())
-        return false;
-    return file.commit();
+    const std::optional<FileWriteError> failed = writeWholeFile(path_, out);
+    if (failed && why)
+        *why = *failed;
+    return !failed;
 }
 
 } // namespace ret

@@ -4,6 +4,8 @@
 
 namespace ret {
 
+struct FileWriteError;
+
 // The integrator's profile file HUB000.INI, read and written the way the old platform's
 // profile functions did: section and key names matched without regard to case, the value
 // after "=" with surrounding blanks removed (and one pair of enclosing quotes dropped), at
@@ -22,8 +24,10 @@ public:
 
     // Changes only the key's line (adding the key to its section, or the section at the end of
     // the file, when missing); every other byte of the file stays as it was. The file is
-    // replaced whole, never left half-written. Returns false when it could not be written.
-    bool write(const QString& section, const QString& key, const QString& value) const;
+    // replaced whole, never left half-written: when it cannot be written it stays as it was,
+    // the call returns false and `why`, when given, says why.
+    bool write(const QString& section, const QString& key, const QString& value,
+               FileWriteError* why = nullptr) const;
 
 private:
     QString path_;

@@ -1,16 +1,19 @@
 #include "ReportRegister.h"
 
+#include "Configuration.h"
 #include "Database.h"
+
+#include <QFile>
 
 namespace ret {
 
-QString RegistrarReporte(Database& db, const QString& codRep, int tipDoc, const QString& docId,
-                         const QString& user, const QDateTime& now) {
+RegisteredReport RegistrarReporte(Database& db, const QString& reportDirectory,
+                                  const ReportEntry& e, const QByteArray& contents) {
     const SqlDialect& d = db.dialect();
     Transaction tx(db);
     const auto sequence = db.scalar(QStringLiteral("SELECT max(%1) FROM SPOOL WHERE CodRep = ?")
                                         .arg(d.numericValue("Secuencia")),
-                                    {codRep});
+                                    {e.codRep});
     const auto file = db.scalar(QStringLiteral("SELECT max(%1) FROM SPOOL")
                                     .arg(d.numericValue(d.left(QStringLiteral("Archivo"), 8))));
     const qint64 nextSequence = (sequence ? sequence->toLongLong() : 0) + 1;
@@ -18,10 +21,20 @@ QString RegistrarReporte(Database& db, const QString& codRep, int tipDoc, const 
     const QString archivo = QStringLiteral("%1.PRN").arg(nextFile, 8, 10, QLatin1Char('0'));
     db.execute(QStringLiteral("INSERT INTO SPOOL (CodRep, Secuencia, Archivo, Fecha, Usuario, "
                               "Tip_doc_d, Doc_id_d) VALUES (?, ?, ?, ?, ?, ?, ?)"),
-               {codRep, QStringLiteral("%1").arg(nextSequence, 6, 10, QLatin1Char('0')), archivo,
-                now, user, tipDoc, docId.trimmed()});
-    tx.commit();
-    return archivo;
+               {e.codRep, QStringLiteral("%1").arg(nextSequence, 6, 10, QLatin1Char('0')), archivo,
+                e.now, e.user, e.tipDoc, e.docId.trimmed()});
+    // the file first, the row after it: a run that dies in between leaves at most a file that
+    // no row names, which the next report of that number replaces
+    const QString path = joinPath(reportDirectory, archivo);
+    if (auto failed = writeWholeFile(path, contents))
+        return {QString(), std::move(failed)}; // the row is rolled back
+    try {
+        tx.commit();
+    } catch (const DbError&) {
+        QFile::remove(path);
+        throw;
+    }
+    return {archivo, std::nullopt};
 }
 
 } // namespace ret

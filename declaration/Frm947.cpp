@@ -10,9 +10,8 @@
 #include "RetentionRate.h"
 #include "Session.h"
 #include "Verifier.h"
+#include "WholeFile.h"
 #include "Windows.h"
-
-#include <QSaveFile>
 
 namespace ret {
 namespace {
@@ -610,11 +609,14 @@ void Frm947::validar() {
     inconsistencyFile_.clear();
     for (const QString& l : lines)
         inconsistencyFile_ += l + QStringLiteral("\r\n");
-    QSaveFile file(joinPath(session_.config.systemDirectory, QStringLiteral("Mens.txt")));
-    const QByteArray bytes = cp1252::encode(inconsistencyFile_);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        error(QStringLiteral("No se pudo escribir el archivo de inconsistencias ") +
-              file.fileName());
+    if (const auto failed =
+            writeWholeFile(joinPath(session_.config.systemDirectory, QStringLiteral("Mens.txt")),
+                           cp1252::encode(inconsistencyFile_))) {
+        // the window would show the lines of an earlier validation
+        error(failed->message());
+        notify();
+        return;
+    }
     if (lines.isEmpty())
         session_.messages->inform(MsgIcon::Exclamation,
                                   QStringLiteral("La declaración no presenta inconsistencias."),

@@ -94,7 +94,7 @@ int runBatchImport(const QStringList& arguments, const Profile& profile, Message
         try {
             const QString report =
                 composeErrorReport(*db, session.config.reportDirectory, session.config.currentUser,
-                                   r.errorFile, ruc, period);
+                                   r.errorFile, ruc, period, messages);
             if (!report.isEmpty())
                 out << "Reporte de errores: " << report << '\n';
         } catch (const DbError& e) {

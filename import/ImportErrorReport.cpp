@@ -3,11 +3,13 @@
 #include "Configuration.h"
 #include "Cp1252.h"
 #include "Database.h"
+#include "Messages.h"
 #include "PrintScript.h"
 #include "ReportRegister.h"
+#include "WholeFile.h"
 
+#include <QBuffer>
 #include <QFile>
-#include <QSaveFile>
 
 namespace ret::import {
 namespace {
@@ -108,12 +110,24 @@ private:
 } // namespace
 
 QString composeErrorReport(Database& db, const QString& reportDirectory, const QString& user,
-                           const QString& errorFile, const QString& ruc, const QString& period) {
+                           const QString& errorFile, const QString& ruc, const QString& period,
+                           MessageSink& messages) {
     const QDateTime now = QDateTime::currentDateTime();
-    const QString archivo = RegistrarReporte(db, QStringLiteral("RYP001"), 6, ruc, user, now);
-    const QString report = joinPath(reportDirectory, archivo);
     const ErrorReportHeader h{ruc, declarantName(db, ruc), period, now};
-    return ImprimirErroresImportacion(errorFile, report, h) ? report : QString();
+    const std::optional<QByteArray> bytes = composeErrorLines(errorFile, h);
+    if (!bytes)
+        return QString(); // nothing to register
+    const RegisteredReport r = RegistrarReporte(
+        db, reportDirectory, {QStringLiteral("RYP001"), 6, ruc, user, now}, *bytes);
+    if (r.failure) {
+        messages.inform(MsgIcon::Critical,
+                        QString::fromUtf8("Error Técnico : (") +
+                            QString::number(r.failure->number) + QStringLiteral(") ") +
+                            r.failure->message(),
+                        QString::fromUtf8("Impresión"));
+        return QString();
+    }
+    return joinPath(reportDirectory, r.archivo);
 }
 
 QString declarantName(Database& db, const QString& ruc) {
@@ -123,11 +137,11 @@ QString declarantName(Database& db, const QString& ruc) {
     return n ? n->toString() : QString();
 }
 
-bool ImprimirErroresImportacion(const QString& errorFile, const QString& reportPath,
-                                const ErrorReportHeader& header) {
+std::optional<QByteArray> composeErrorLines(const QString& errorFile,
+                                            const ErrorReportHeader& header) {
     QFile in(errorFile);
     if (!in.open(QIODevice::ReadOnly))
-        return false;
+        return std::nullopt;
     QStringList errors;
     QByteArray data = in.readAll();
     for (QByteArray line : data.split('\n')) {
@@ -137,15 +151,21 @@ bool ImprimirErroresImportacion(const QString& errorFile, const QString& reportP
     }
     if (data.isEmpty() || data.endsWith('\n'))
         errors.removeLast(); // nothing follows the last line end
-    QSaveFile out(reportPath);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
+    QByteArray bytes;
+    QBuffer out(&bytes);
+    out.open(QIODevice::WriteOnly);
     try {
         Composer(out, header, int(errors.size())).run(errors);
     } catch (const std::exception&) {
-        return false; // a report past the 16-bit limits, or a file that could not be written
+        return std::nullopt; // a report past the 16-bit limits
     }
-    return out.commit();
+    return bytes;
+}
+
+bool ImprimirErroresImportacion(const QString& errorFile, const QString& reportPath,
+                                const ErrorReportHeader& header) {
+    const std::optional<QByteArray> bytes = composeErrorLines(errorFile, header);
+    return bytes && !writeWholeFile(reportPath, *bytes);
 }
 
 } // namespace ret::import

@@ -3,9 +3,12 @@
 #include <QDateTime>
 #include <QString>
 
+#include <optional>
+
 namespace ret {
 class Database;
-}
+class MessageSink;
+} // namespace ret
 
 namespace ret::import {
 
@@ -23,10 +26,18 @@ struct ErrorReportHeader {
 bool ImprimirErroresImportacion(const QString& errorFile, const QString& reportPath,
                                 const ErrorReportHeader& header);
 
-// Registers the error report of a run under RYP001 and composes it from the run's error file;
-// the report's full path, or empty when it could not be composed. Throws DbError.
+// The report's bytes as ImprimirErroresImportacion composes them; nullopt when the error file
+// cannot be read or the report passes the 16-bit limits.
+std::optional<QByteArray> composeErrorLines(const QString& errorFile,
+                                            const ErrorReportHeader& header);
+
+// Composes the error report of a run from its error file and registers it under RYP001 with
+// its file (the row only once the file is whole); the report's full path, or empty when it
+// could not be composed or written (nothing registered then; a file that could not be written
+// is told on `messages`). Throws DbError.
 QString composeErrorReport(Database& db, const QString& reportDirectory, const QString& user,
-                           const QString& errorFile, const QString& ruc, const QString& period);
+                           const QString& errorFile, const QString& ruc, const QString& period,
+                           MessageSink& messages);
 
 // The declarant's name for the header (CONT, document type 6); empty when it has no row.
 QString declarantName(Database& db, const QString& ruc);

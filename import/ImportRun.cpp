@@ -11,11 +11,11 @@
 #include "Schema.h"
 #include "Session.h"
 #include "SubjectStore.h"
+#include "WholeFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <set>
 
@@ -25,14 +25,24 @@ namespace {
 // Lines that are not text at all are recorded under a code of no error-table row.
 const QString kBadLine = QStringLiteral("9999");
 
-// The log and error files of a run, each started afresh on its first line.
+// A log or error file that cannot be written: the run fails like on a database error.
+class LogWriteFailed : public std::runtime_error {
+public:
+    explicit LogWriteFailed(const FileWriteError& e)
+        : std::runtime_error("log"),
+          text(QString::number(e.number) + QLatin1Char(' ') + e.message()) {}
+    QString text;
+};
+
+// The log and error files of a run: the refused lines gathered as the run goes and written
+// whole at its end, each file started afresh when the run refused anything.
 class RejectLog {
 public:
     RejectLog(Database& db, QString log, QString error)
         : db_(db), log_(std::move(log)), error_(std::move(error)) {}
 
     void record(const QString& raw, const QString& identifier, const QString& code) {
-        append(log_, raw);
+        logLines_ += cp1252::encode(raw) + "\r\n";
         // a code with a text of its own shows it even when the error table lacks the code
         const QString fixed = fixedErrorText(code);
         const QString text = fixed.isEmpty() ? DescripcionError(db_, code.toInt()) : fixed;
@@ -44,22 +54,23 @@ public:
                 identifier.left(10).leftJustified(10) + QString(14, QLatin1Char(' ')) +
                 QStringLiteral("Otro Error : Verifique Estructura de Tablas y datos a transferir");
         }
-        append(error_, line);
-        started_ = true;
+        errorLines_ += cp1252::encode(line) + "\r\n";
+    }
+
+    // Writes both files whole, or neither; throws LogWriteFailed when they could not be.
+    void write() const {
+        if (logLines_.isEmpty())
+            return; // nothing refused: the files of an earlier run stay
+        if (const auto e = writeWholeFiles({{log_, logLines_}, {error_, errorLines_}}))
+            throw LogWriteFailed(*e);
     }
 
 private:
-    void append(const QString& path, const QString& line) {
-        QFile f(path);
-        if (!f.open(started_ ? QIODevice::Append : QIODevice::WriteOnly | QIODevice::Truncate))
-            return;
-        f.write(cp1252::encode(line) + "\r\n");
-    }
-
     Database& db_;
     QString log_;
     QString error_;
-    bool started_ = false;
+    QByteArray logLines_;
+    QByteArray errorLines_;
 };
 
 // Stages one accepted line: the subject and the retention voucher once, the payment voucher
@@ -289,10 +300,16 @@ RunResult Transferencia(Session& session, const QString& directory,
         }
         // a total that cannot be stored undoes the run, so no line is staged without its total
         writeTotals(db, kindOf(session));
+        // the refused lines are on disk before the accepted ones are staged for good
+        log.write();
         tx.commit();
     } catch (const DbError& e) {
         r.outcome = Outcome::Failed;
         r.failure = e.text();
+        r.accepted = 0;
+    } catch (const LogWriteFailed& e) {
+        r.outcome = Outcome::Failed;
+        r.failure = e.text;
         r.accepted = 0;
     }
     if (progress && r.outcome != Outcome::Aborted)

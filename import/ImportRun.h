@@ -18,7 +18,8 @@ enum class Outcome {
     FileMissing,     // no import file in the directory
     WrongFieldCount, // a line without exactly 14 separators: nothing staged
     Unterminated,    // a line not ending with the separator: nothing staged
-    Failed,          // a database failure: the staging tables are as before the run
+    Failed,          // a database failure, or a log or error file that could not be written:
+                     // the staging tables are as before the run
 };
 
 struct RunResult {
@@ -28,13 +29,14 @@ struct RunResult {
     QString importFile;
     QString logFile;
     QString errorFile;
-    QString failure; // the database error's text, for Outcome::Failed
+    QString failure; // for Outcome::Failed: the error's number and text
 };
 
 // One import of the declaration in hand (CurrentRuc, CurrentPeriod, RetentionRate,
 // RetentionKind of the session) from `directory`: the lines that pass every field check are
-// staged whole, the others recorded in the log and error files (fresh for every run). The run is
-// one transaction, the subjects' totals included; each line is staged whole or not at all.
+// staged whole, the others recorded in the log and error files (written whole, afresh, by every
+// run that refuses a line). The run is one transaction, the subjects' totals included; each line
+// is staged whole or not at all.
 // `progress` is told the lines done and their total before each line, and returns false to stop the
 // run.
 RunResult Transferencia(Session& session, const QString& directory,

@@ -90,7 +90,7 @@ void frmTransferencia::aceptar(const std::function<bool(int, int)>& progress) {
     try {
         const QString report = composeErrorReport(
             *session_.db, session_.config.reportDirectory, session_.config.currentUser,
-            last_.errorFile, session_.CurrentRuc.trimmed(), session_.CurrentPeriod);
+            last_.errorFile, session_.CurrentRuc.trimmed(), session_.CurrentPeriod, m);
         if (show)
             reportToShow_ = report;
     } catch (const DbError& e) {

@@ -6,8 +6,10 @@
 #include "FieldRules.h"
 #include "Messages.h"
 #include "PrintScript.h"
+#include "ReportRegister.h"
+#include "WholeFile.h"
 
-#include <QFile>
+#include <QBuffer>
 
 namespace ret::reports {
 namespace {
@@ -34,7 +36,7 @@ QString failureMessage(const ComposeFailure& f) {
     }
 }
 
-int compose(Database& db, const ComposeSettings& s, QFile& file, FieldRules& rules) {
+int compose(Database& db, const ComposeSettings& s, QIODevice& file, FieldRules& rules) {
     EstadoReporte state;
     state.nArchivo = &file;
     state.nAncho = 104;
@@ -51,38 +53,71 @@ int compose(Database& db, const ComposeSettings& s, QFile& file, FieldRules& rul
     return ImprimirAnexos(db, state, out, in, rules, s.now);
 }
 
+// The report's lines, composed in memory so that its file is written whole: what was composed
+// before a failure, and the failure.
+struct Composition {
+    QByteArray bytes;
+    int pages = 0;
+    std::optional<ComposeFailure> failure;
+};
+
+Composition composeInMemory(Database& db, const ComposeSettings& settings, FieldRules& rules) {
+    Composition c;
+    QBuffer buffer(&c.bytes);
+    buffer.open(QIODevice::WriteOnly);
+    try {
+        c.pages = compose(db, settings, buffer, rules);
+    } catch (const DbError& e) { // an amount's overflow too: 6, "Desbordamiento"
+        c.failure = ComposeFailure{e.number(), e.description()};
+    } catch (const ReportOverflow&) {
+        c.failure = ComposeFailure{6, QStringLiteral("Desbordamiento")};
+    } catch (const std::exception& e) {
+        c.failure = ComposeFailure{57, QString::fromLocal8Bit(e.what())};
+    }
+    return c;
+}
+
+void tell(MessageSink& messages, const ComposeFailure& f) {
+    const QString text = failureMessage(f);
+    if (!text.isEmpty())
+        messages.inform(MsgIcon::Critical, text, QString::fromUtf8("Impresión"));
+}
+
+ComposeFailure fileFailure(const FileWriteError& e) {
+    return {e.number, e.message()};
+}
+
 } // namespace
 
 bool GenerarReporte(Database& db, const ComposeSettings& settings, MessageSink& messages,
                     int* pages) {
     FieldRules rules(messages);
-    QFile file(settings.reportPath);
-    std::optional<ComposeFailure> failure;
-    int count = 0;
-    try {
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            throw ComposeFailure{75, QStringLiteral("Error de acceso a la ruta o el archivo")};
-        count = compose(db, settings, file, rules);
-        if (!file.flush())
-            throw ComposeFailure{57, QStringLiteral("Error de E/S en el dispositivo")};
-    } catch (const ComposeFailure& f) {
-        failure = f;
-    } catch (const DbError& e) { // an amount's overflow too: 6, "Desbordamiento"
-        failure = ComposeFailure{e.number(), e.description()};
-    } catch (const ReportOverflow&) {
-        failure = ComposeFailure{6, QStringLiteral("Desbordamiento")};
-    } catch (const std::exception& e) {
-        failure = ComposeFailure{57, QString::fromLocal8Bit(e.what())};
-    }
-    file.close(); // whatever was written stays
+    Composition c = composeInMemory(db, settings, rules);
     if (pages)
-        *pages = count;
-    if (!failure)
+        *pages = c.pages;
+    // what was composed before a failure is still the report's file
+    if (const auto failed = writeWholeFile(settings.reportPath, c.bytes); failed && !c.failure)
+        c.failure = fileFailure(*failed);
+    if (!c.failure)
         return true;
-    const QString text = failureMessage(*failure);
-    if (!text.isEmpty())
-        messages.inform(MsgIcon::Critical, text, QString::fromUtf8("Impresión"));
+    tell(messages, *c.failure);
     return false;
+}
+
+std::optional<RegisteredComposition>
+GenerarReporteRegistrado(Database& db, const ComposeSettings& settings, const ReportEntry& entry,
+                         const QString& reportDirectory, MessageSink& messages) {
+    FieldRules rules(messages);
+    const Composition c = composeInMemory(db, settings, rules);
+    if (c.failure)
+        tell(messages, *c.failure);
+    // a report that failed part-way is registered with what it holds, as its pages can be seen
+    const RegisteredReport r = RegistrarReporte(db, reportDirectory, entry, c.bytes);
+    if (r.failure) {
+        tell(messages, fileFailure(*r.failure));
+        return std::nullopt;
+    }
+    return RegisteredComposition{r.archivo, c.pages, !c.failure};
 }
 
 } // namespace ret::reports

@@ -6,9 +6,12 @@
 #include <QDateTime>
 #include <QString>
 
+#include <optional>
+
 namespace ret {
 class Database;
 class MessageSink;
+struct ReportEntry;
 } // namespace ret
 
 namespace ret::reports {
@@ -33,10 +36,26 @@ struct ComposeSettings {
     const ReportInputs* inputs = nullptr;
 };
 
-// Composes the report into its file (created or emptied) and closes it. A failure is shown
-// with the title "Impresión" and leaves the file with what was written so far; returns false
-// then. `pages`, when given, receives the number of pages the report has.
+// Composes the report and writes it whole into `settings.reportPath`. A failure is shown with
+// the title "Impresión" and returns false: a composition that failed part-way leaves the file
+// with what was composed so far; a file that could not be written is left as it was.
+// `pages`, when given, receives the number of pages the report has.
 bool GenerarReporte(Database& db, const ComposeSettings& settings, MessageSink& messages,
                     int* pages = nullptr);
+
+struct RegisteredComposition {
+    QString fileName; // the register's file name, in the report directory
+    int pages = 0;
+    bool composed = false; // false: composing failed part-way (its message shown)
+};
+
+// Composes the report and registers it with its file (`settings.reportPath` is not used): the
+// register row is committed only once its file is whole in `reportDirectory`. Nullopt, after
+// the message (title "Impresión"), when the file could not be written: nothing is registered
+// then. A composition that failed part-way is registered with what it holds. Throws DbError
+// when the register cannot be written.
+std::optional<RegisteredComposition>
+GenerarReporteRegistrado(Database& db, const ComposeSettings& settings, const ReportEntry& entry,
+                         const QString& reportDirectory, MessageSink& messages);
 
 } // namespace ret::reports

@@ -214,7 +214,6 @@ std::optional<frmImprimir::Started> frmImprimir::start() {
     id.sent = session_.SentMode;
     id.correl = r[Correl];
     const QDateTime at = now();
-    Started started;
     ReportInputs inputs;
     try {
         // the boxes and payment data are read afresh for every report
@@ -223,29 +222,41 @@ std::optional<frmImprimir::Started> frmImprimir::start() {
             session_.messages->inform(MsgIcon::Information, kNoAnnex, QStringLiteral("Anexos"));
             return std::nullopt;
         }
-        session_.OperationMode = kPrinting;
-        started.fileName = RegistrarReporte(*session_.db, reportCode(), 6, r[Ruc].trimmed(),
-                                            session_.config.currentUser, at);
     } catch (const DbError& e) {
         showError(e);
         return std::nullopt;
     }
-    lastReport_ = started.fileName;
+    session_.OperationMode = kPrinting;
+    lastReport_.clear();
     lastComposed_ = false;
 
     ComposeSettings settings;
     settings.kind = option_ == Declaracion ? ReportKind::Declaration : ReportKind::Annex;
-    settings.reportPath = reportFilePath(session_.config.reportDirectory, started.fileName);
     settings.id = id;
     settings.name = r[Nombre];
     settings.now = at;
     settings.inputs = &inputs;
-    started.composed = GenerarReporte(*session_.db, settings, *session_.messages, &started.pages);
-    lastComposed_ = started.composed;
+    const ReportEntry entry{reportCode(), 6, r[Ruc].trimmed(), session_.config.currentUser, at};
+    std::optional<RegisteredComposition> made;
+    try {
+        made = GenerarReporteRegistrado(*session_.db, settings, entry,
+                                        session_.config.reportDirectory, *session_.messages);
+    } catch (const DbError& e) {
+        showError(e);
+        return std::nullopt;
+    }
+    if (!made)
+        return std::nullopt; // nothing registered: the message said why
+    lastReport_ = made->fileName;
+    lastComposed_ = made->composed;
+    Started started{made->fileName, made->pages, made->composed};
     if (!started.composed) {
         // the pages written before the failure are what there is to see
         ReportDocument written;
-        started.pages = written.open(settings.reportPath) ? written.pageCount() : 0;
+        started.pages =
+            written.open(reportFilePath(session_.config.reportDirectory, started.fileName))
+                ? written.pageCount()
+                : 0;
     }
     return started;
 }

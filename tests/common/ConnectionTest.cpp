@@ -2,6 +2,7 @@
 
 #include "Schema.h"
 
+#include "../support/FullDisk.h"
 #include "../support/ScriptedMessages.h"
 #include "../support/TempDir.h"
 
@@ -134,4 +135,30 @@ TEST_F(ConnectionTest, AFileThatIsNotTheSharedDatabaseIsRefusedAsDamagedAndLeftA
     EXPECT_NE(OpenSharedDatabase(Deliverable::Installer,
                                  ReadConfiguration(Deliverable::Installer, p), p, messages),
               nullptr);
+}
+
+// The profile on a full disk: SystemDB cannot be recorded, the profile keeps every byte, and the
+// run ends with the connection's message naming the file and the reason.
+TEST_F(ConnectionTest, AProfileThatCannotBeWrittenEndsTheRunAndStaysAsItWas) {
+    createDatabase("HUB000.db", allTables());
+    test::SmallDisk disk(path("perfil"));
+    if (!disk.mounted())
+        GTEST_SKIP() << "no small file system can be mounted here";
+    const QByteArray before = optionsFor("HUB000.db");
+    const QString ini = path("perfil/HUB000.INI");
+    {
+        QFile f(ini);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(before);
+    }
+    ASSERT_TRUE(disk.fill());
+    const Profile p(ini);
+    const auto cfg = ReadConfiguration(Deliverable::SendCheck, p);
+    EXPECT_EQ(OpenSharedDatabase(Deliverable::SendCheck, cfg, p, messages), nullptr);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].title, QString::fromUtf8("Error de Conección"));
+    EXPECT_EQ(messages.shown[0].text, "No se pudo grabar el archivo " + ini + ": Disco lleno.\n61");
+    QFile f(ini);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
 }

@@ -1,5 +1,6 @@
 #include "Profile.h"
 
+#include "../support/FullDisk.h"
 #include "../support/TempDir.h"
 
 using namespace ret;
@@ -78,6 +79,34 @@ TEST_F(ProfileTest, WritingAddsAMissingKeyOrSection) {
     const QString q = file("[X]\r\nk=v");
     ASSERT_TRUE(Profile(q).write("Options", "SystemDB", "s"));
     EXPECT_EQ(contents(), QByteArray("[X]\r\nk=v\r\n[Options]\r\nSystemDB=s\r\n"));
+}
+
+// A write that fails part-way (a file size limit: no root needed; a full disk where the machine
+// lets a test mount one) leaves the profile as it was.
+TEST_F(ProfileTest, AWriteThatFailsLeavesTheOldProfile) {
+    const QByteArray before = "[Options]\r\nSysPath=/v/\r\nDBPath=/v/\r\nDBName=HUB000.db\r\n"
+                              "SysUser=CONTADOR\r\nSystemDB=/v/HUB000.MDW\r\n";
+    {
+        const QString p = file(before);
+        test::FileSizeLimit limit(16);
+        EXPECT_FALSE(Profile(p).write("Options", "SystemDB", "/w/HUB000.MDW"));
+    }
+    EXPECT_EQ(contents(), before);
+
+    test::SmallDisk disk(path("disco"));
+    if (!disk.mounted())
+        GTEST_SKIP() << "no small file system can be mounted here";
+    const QString p = path("disco/HUB000.INI");
+    {
+        QFile f(p);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(before);
+    }
+    ASSERT_TRUE(disk.fill());
+    EXPECT_FALSE(Profile(p).write("Options", "SystemDB", "/w/HUB000.MDW"));
+    QFile f(p);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
 }
 
 TEST_F(ProfileTest, DefaultLocationFollowsTheEnvironment) {

@@ -6,6 +6,8 @@
 
 #include "../support/SampleEnvironment.h"
 
+#include <QDir>
+
 using namespace ret;
 
 namespace {
@@ -238,6 +240,18 @@ TEST_F(Frm947Test, ValidationRulesAndMessages) {
     w->validar();
     EXPECT_EQ(texts(), QStringList({"La declaración no presenta inconsistencias."}));
     EXPECT_EQ(messages.shown[0].icon, MsgIcon::Exclamation);
+}
+
+// Mens.txt cannot be written (a directory stands in its place): the message names it, and the
+// window, which would show an older validation's lines, is not opened.
+TEST_F(Frm947Test, AnInconsistencyFileThatCannotBeWrittenIsToldAndNotShown) {
+    auto w = newDeclaration();
+    ASSERT_TRUE(QDir().mkpath(path("velkar/Mens.txt")));
+    w->validar();
+    EXPECT_EQ(texts(), QStringList({"No se pudo grabar el archivo " + path("velkar/Mens.txt") +
+                                    ": Error de acceso a la ruta o el archivo."}));
+    EXPECT_EQ(messages.shown[0].icon, MsgIcon::Critical);
+    EXPECT_TRUE(windows.opened.empty());
 }
 
 TEST_F(Frm947Test, SavingWritesEveryRowAndBox) {

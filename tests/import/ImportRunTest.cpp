@@ -85,6 +85,30 @@ TEST_F(ImportRunTest, ASecondImportRefusesEachPaymentVoucherAndStartsFreshFiles)
     EXPECT_EQ(readFile("velkar/RPT094720100070970201007.Log"), lines({kLine1, kPerson}));
 }
 
+// The refused lines cannot be recorded (a directory stands where the log or the error file
+// goes): the run fails naming the file, nothing of it is staged, and the other file keeps what
+// an earlier run left.
+TEST_F(ImportRunTest, ALogThatCannotBeWrittenFailsTheRunAndStagesNothing) {
+    writeImport(lines({kLine1, kBad}));
+    const QByteArray earlier = "de una corrida anterior\r\n";
+    const QString log = "velkar/RPT094720100070970201007.Log";
+    const QString err = "velkar/RPT094720100070970201007.Err";
+    for (const auto& [blocked, other] : {std::pair{log, err}, std::pair{err, log}}) {
+        SCOPED_TRACE(blocked.toStdString());
+        writeFile(other, earlier);
+        QFile::remove(path(blocked));
+        ASSERT_TRUE(QDir().mkpath(path(blocked)));
+        const RunResult r = run();
+        EXPECT_EQ(r.outcome, Outcome::Failed);
+        EXPECT_EQ(r.failure, "75 No se pudo grabar el archivo " + path(blocked) +
+                                 ": Error de acceso a la ruta o el archivo.");
+        EXPECT_EQ(rows("TMPF947RPCAB") + rows("TMPF947RPDET") + rows("TMPF947RPDETDET"), 0);
+        EXPECT_EQ(readFile(other), earlier);
+        QDir(path(blocked)).removeRecursively();
+    }
+    EXPECT_EQ(run().accepted, 1);
+}
+
 TEST_F(ImportRunTest, WholeFileRefusalsStageNothing) {
     struct Case {
         QByteArray file;

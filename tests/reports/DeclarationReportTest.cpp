@@ -277,7 +277,9 @@ TEST_F(DeclarationReportTest, ATechnicalErrorIsShownAndLeavesWhatWasWritten) {
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].title, QString::fromUtf8("Impresión"));
     EXPECT_EQ(messages.shown[0].icon, MsgIcon::Critical);
-    EXPECT_TRUE(messages.shown[0].text.startsWith(QString::fromUtf8("Error Técnico : (75) ")));
+    EXPECT_EQ(messages.shown[0].text,
+              QString::fromUtf8("Error Técnico : (76) No se pudo grabar el archivo ") +
+                  path("missing/dir/00000001.PRN") + ": No se ha encontrado la ruta de acceso.");
 
     // a database failure part-way: the tags and the form header stay in the file
     messages.shown.clear();

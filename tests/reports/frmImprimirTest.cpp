@@ -5,9 +5,11 @@
 #include "Sending.h"
 #include "frmImpxPag.h"
 
+#include "../support/FullDisk.h"
 #include "../support/SampleDeclaration.h"
 #include "../support/SampleEnvironment.h"
 
+#include <QDir>
 #include <QFile>
 
 using namespace ret;
@@ -232,6 +234,41 @@ TEST_F(frmImprimirTest, PaymentDataAreReadAfreshForEveryReport) {
     ASSERT_EQ(screens.prints.size(), 2u);
     EXPECT_TRUE(cashMark(screens.prints[0]));
     EXPECT_FALSE(cashMark(screens.prints[1]));
+}
+
+// The report's file cannot be written (no report directory; a file that cannot grow): the
+// message names the file and why, nothing is registered, nothing is printed, and the next
+// report takes the number that was not used.
+TEST_F(frmImprimirTest, AReportThatCannotBeWrittenRegistersNothing) {
+    frmImprimir w(session, screens);
+    w.load();
+    const QString reports = session.config.reportDirectory;
+    const QString renamed = reports + ".fuera";
+    ASSERT_TRUE(QDir().rename(reports, renamed));
+    EXPECT_FALSE(w.imprimir());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].title, QString::fromUtf8("Impresión"));
+    EXPECT_EQ(messages.shown[0].text,
+              QString::fromUtf8("Error Técnico : (76) No se pudo grabar el archivo ") +
+                  reportFilePath(reports, "00000001.PRN") +
+                  ": No se ha encontrado la ruta de acceso.");
+    EXPECT_TRUE(w.lastReport().isEmpty());
+    ASSERT_TRUE(QDir().rename(renamed, reports));
+    {
+        test::FileSizeLimit limit(2000); // the printout is larger; the database is not written
+        messages.shown.clear();
+        EXPECT_FALSE(w.imprimir());
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_TRUE(messages.shown[0].text.contains("00000001.PRN"))
+            << messages.shown[0].text.toStdString();
+    }
+    EXPECT_EQ(spoolRows(), 0);
+    EXPECT_TRUE(screens.prints.empty());
+    EXPECT_TRUE(QDir(reports).entryList(QDir::Files).isEmpty());
+
+    EXPECT_TRUE(w.imprimir());
+    EXPECT_EQ(w.lastReport(), "00000001.PRN");
+    EXPECT_EQ(spoolRows(), 1);
 }
 
 TEST_F(frmImprimirTest, AnEmptyListDisablesTheGridAndTheButtonsDoNothing) {

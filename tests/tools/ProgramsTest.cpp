@@ -1,4 +1,5 @@
 // The installer and the integrator stand-in run as real programs, headless.
+#include "../support/FullDisk.h"
 #include "../support/SampleDeclaration.h"
 #include "../support/TempDir.h"
 
@@ -193,6 +194,75 @@ TEST_F(ProgramsTest, TheSendCheckLeavesFilesOnlyForAnInconsistentDeclaration) {
     EXPECT_EQ(r.code, 2);
     EXPECT_TRUE(r.err.startsWith(QString::fromUtf8("[Presentación Telemática] El registro de la "
                                                    "declaración a enviar no es válido")));
+}
+
+// A summary that cannot be written whole (here its copy for the integrator, where a directory
+// stands in the way) is a failure of retsumm, and the sending is not made: no "Enviada", nothing
+// copied into the history tables.
+TEST_F(ProgramsTest, ASendingWhoseSummaryIsNotWrittenWholeIsNotMade) {
+    ASSERT_EQ(init().code, 0);
+    {
+        auto db = ret::Database::open(path("velkar/HUB000.db"));
+        ret::test::SampleDeclaration declaration(*db);
+    }
+    const QString copy = path("velkar/TMP/0947201007000000001.TXT");
+    ASSERT_TRUE(QDir().mkpath(copy));
+    const ProgramRun r = run("hub", {"send", "20100070970", "201007"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, QString());
+    EXPECT_TRUE(r.err.contains(QString::fromUtf8("[Error de Ejecución] Error 75 No se pudo grabar "
+                                                 "el archivo ") +
+                               copy + ": Error de acceso a la ruta o el archivo."))
+        << r.err.toStdString();
+    auto db = ret::Database::open(path("velkar/HUB000.db"));
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM HCAB")->toInt(), 0);
+
+    // retsumm on its own says so too
+    const QString record =
+        "06" + QString("20100070970").leftJustified(15) + "0947" + "201007" + "0" + "00000001";
+    EXPECT_EQ(run("retsumm", {record}).code, 1);
+
+    ASSERT_TRUE(QDir(copy).removeRecursively());
+    const ProgramRun sent = run("hub", {"send", "20100070970", "201007"});
+    EXPECT_EQ(sent.code, 0) << sent.err.toStdString();
+    EXPECT_TRUE(sent.out.startsWith("Enviada 20100070970 201007 correl 001 "));
+    EXPECT_TRUE(QFileInfo(copy).isFile());
+}
+
+// The report and temporary directories on a disk that is full: the tools say so and fail, no
+// file is left empty or cut, no register row names a file that is not there, and nothing is
+// sent.
+TEST_F(ProgramsTest, AFullDiskFailsTheSendToolsAndLeavesNoEmptyFile) {
+    ASSERT_EQ(init().code, 0);
+    {
+        auto db = ret::Database::open(path("velkar/HUB000.db"));
+        ret::test::SampleDeclaration declaration(*db);
+        ret::test::insertDeclaration(*db, "20100070970", "202403");
+        db->execute("DELETE FROM F947RPDETDET WHERE periodo = '202403'");
+    }
+    ret::test::SmallDisk reports(path("velkar/RPT"));
+    ret::test::SmallDisk temporary(path("velkar/TMP"));
+    if (!reports.mounted() || !temporary.mounted())
+        GTEST_SKIP() << "no small file system can be mounted here";
+    ASSERT_TRUE(reports.fill() && temporary.fill());
+
+    const ProgramRun inconsistent = run(
+        "retcheck", {"06" + QString("20100070970").leftJustified(15) + "0947" + "202403" + "0"});
+    EXPECT_EQ(inconsistent.code, 2);
+    EXPECT_TRUE(inconsistent.err.contains(": Disco lleno.")) << inconsistent.err.toStdString();
+
+    const ProgramRun send = run("hub", {"send", "20100070970", "201007"});
+    EXPECT_EQ(send.code, 1);
+    EXPECT_FALSE(send.out.contains("Enviada"));
+    EXPECT_TRUE(send.err.contains(QString::fromUtf8("[Error de Ejecución] Error 61 No se pudo "
+                                                    "grabar el archivo ") +
+                                  path("velkar/RPT/00000001.PRN") + ": Disco lleno."))
+        << send.err.toStdString();
+    auto db = ret::Database::open(path("velkar/HUB000.db"));
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM HCAB")->toInt(), 0);
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM SPOOL")->toInt(), 0);
+    for (const QString& dir : {path("velkar/RPT"), path("velkar/TMP")})
+        EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList{"relleno"}) << dir.toStdString();
 }
 
 TEST_F(ProgramsTest, TheSendSummaryRegistersItsReportAndLeavesTheTextForTheIntegrator) {

@@ -1,10 +1,13 @@
 #include "PrintScript.h"
+#include "Profile.h"
+#include "SendSummary.h"
 #include "Summary.h"
 
 #include "../support/SampleDeclaration.h"
 #include "../support/SampleEnvironment.h"
 
 #include <QBuffer>
+#include <QDir>
 
 using namespace ret;
 using namespace ret::summary;
@@ -122,4 +125,47 @@ TEST_F(RetsummTest, PeriodsAndAMissingDeclaration) {
     EXPECT_EQ(headerQueryText(record("201000")),
               "SELECT * FROM CAB WHERE Tip_doc_d=6 AND Doc_id_d='20100070970'  AND "
               "PERIODO='2010' AND Formulario='0947'");
+}
+
+// Each file of the summary that cannot be written whole makes the run a failure with a message
+// naming it; the register keeps no row without its file.
+TEST_F(RetsummTest, AFileNotWrittenWholeIsAFailure) {
+    const QString record =
+        "06" + QString("20100070970").leftJustified(15) + "0947" + "201007" + "0" + "00000042";
+    const QString cwd = QDir::currentPath();
+    const QString reports = QDir(session.config.reportDirectory).absolutePath();
+    const struct {
+        const char* what;
+        QString blocked; // made a directory, so that no file can take its name
+        QString named;   // the file the message names
+    } cases[] = {
+        {"no report directory", QString(), reports + "/00000001.PRN"},
+        {"the trace", path("velkar/Trace.txt"), path("velkar/Trace.txt")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        messages.shown.clear();
+        if (c.blocked.isEmpty())
+            QDir(reports).removeRecursively();
+        else
+            ASSERT_TRUE(QFile::remove(c.blocked) && QDir().mkpath(c.blocked));
+        EXPECT_EQ(runSendSummary({record}, Profile(path("HUB000.INI")), messages, kNow),
+                  NotWritten);
+        QDir::setCurrent(cwd);
+        bool named = false;
+        for (const QString& t : texts())
+            named = named || t.contains("No se pudo grabar el archivo " + c.named + ": ");
+        EXPECT_TRUE(named) << texts().join(" | ").toStdString();
+        if (c.blocked.isEmpty())
+            QDir().mkpath(reports);
+        else
+            QDir(c.blocked).removeRecursively();
+    }
+    // only the run whose report was written registered it
+    EXPECT_EQ(count("SELECT count(*) FROM SPOOL"), 1);
+    EXPECT_TRUE(QFileInfo::exists(reports + "/00000001.PRN"));
+    EXPECT_EQ(runSendSummary({record}, Profile(path("HUB000.INI")), messages, kNow), Done);
+    QDir::setCurrent(cwd);
+    EXPECT_EQ(count("SELECT count(*) FROM SPOOL"), 2);
+    EXPECT_TRUE(QFileInfo::exists(reports + "/00000002.PRN"));
 }

@@ -5,18 +5,17 @@
 #include "Profile.h"
 #include "SampleData.h"
 #include "Schema.h"
+#include "WholeFile.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 
 namespace ret::hub {
 namespace {
 
 bool writeFile(const QString& path, const QByteArray& bytes) {
-    QSaveFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit();
+    return !writeWholeFile(path, bytes);
 }
 
 QString profileText(const QString& sysPath, const QString& user) {

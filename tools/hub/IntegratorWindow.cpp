@@ -93,8 +93,6 @@ void IntegratorWindow::sendDeclaration() {
     QString text = o.text;
     if (!o.summary.isEmpty())
         text += QStringLiteral("\nResumen: ") + o.summary;
-    if (!o.problem.isEmpty())
-        text += QLatin1Char('\n') + o.problem;
     messages_.inform(o.sent ? MsgIcon::Information : MsgIcon::Critical, text, windowTitle());
     if (!o.report.isEmpty() &&
         messages_.askYesNo(MsgIcon::Question, QString::fromUtf8("¿Desea ver el resumen del envío?"),

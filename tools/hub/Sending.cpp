@@ -144,7 +144,7 @@ ToolRun runTool(const QString& program, const QString& record, const QString& pr
 }
 
 SendingOutcome refused(const QString& why) {
-    return {false, why, QString(), QString(), QString()};
+    return {false, why, QString(), QString()};
 }
 
 // The next sending number, over every sending the integrator has made.
@@ -186,22 +186,26 @@ SendingOutcome sendWithChecks(const QString& profilePath, const QString& ruc, co
     if (check.code != 0)
         return refused(QStringLiteral("retcheck: ") + check.err);
 
-    const SendResult sent = sendDeclaration(*db, ruc, period, QDate::currentDate());
-    if (!sent.ok)
-        return refused(sent.error);
-    QString text = QStringLiteral("Enviada %1 %2 correl %3 control %4")
-                       .arg(ruc, period, sent.correl, sent.control);
+    // the summary before the copy: a sending whose summary could not be written whole is not
+    // made, and nothing is copied into the history tables
     const ToolRun summary =
         runTool(toolDirectory + QStringLiteral("/retsumm"), record, profilePath);
     if (summary.code != 0)
-        return {true, text, QStringLiteral("retsumm: ") + summary.err, QString(), QString()};
+        return refused(QStringLiteral("retsumm could not write the summary whole, nothing was "
+                                      "sent: ") +
+                       summary.err);
+    const SendResult sent = sendDeclaration(*db, ruc, period, QDate::currentDate());
+    if (!sent.ok)
+        return refused(sent.error);
     QString report;
     try {
         report = latestReport(*db, QStringLiteral("RYP004"), ruc);
     } catch (const DbError&) {
         // the summary was made; only its name in the register could not be read
     }
-    return {true, text, QString(),
+    return {true,
+            QStringLiteral("Enviada %1 %2 correl %3 control %4")
+                .arg(ruc, period, sent.correl, sent.control),
             joinPath(config.temporaryDirectory,
                      kForm + period + QStringLiteral("0") + number + QStringLiteral(".TXT")),
             report};
@@ -227,8 +231,6 @@ int sendCommand(const QString& profilePath, const QString& ruc, const QString& p
         out << "Resumen: " << o.summary << '\n';
     if (!o.report.isEmpty())
         out << "Reporte: " << o.report << '\n';
-    if (!o.problem.isEmpty())
-        err << "hub: " << o.problem << '\n';
     return 0;
 }
 

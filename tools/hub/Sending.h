@@ -28,7 +28,6 @@ SendResult sendDeclaration(Database& db, const QString& ruc, const QString& peri
 struct SendingOutcome {
     bool sent = false;
     QString text;    // what was sent, or why nothing was
-    QString problem; // sent, but the summary could not be made
     QString summary; // the summary's text for the integrator (in TMP)
     QString report;  // the summary's registered report (RYP004), a file of the report directory
 };
@@ -37,8 +36,9 @@ struct SendingOutcome {
 QString latestReport(Database& db, const QString& code, const QString& docId);
 
 // The integrator's whole sending: retcheck on the declaration (an inconsistent one is not
-// sent; the outcome names its report), the copy into the history tables, then retsumm under the
-// next sending number. The tools are the programs in `toolDirectory`.
+// sent; the outcome names its report), retsumm under the next sending number (a summary not
+// written whole stops the sending), then the copy into the history tables. The tools are the
+// programs in `toolDirectory`.
 SendingOutcome sendWithChecks(const QString& profilePath, const QString& ruc, const QString& period,
                               const QString& toolDirectory);
 

@@ -5,10 +5,10 @@
 #include "Connection.h"
 #include "Cp1252.h"
 #include "Messages.h"
+#include "WholeFile.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <optional>
 
@@ -17,10 +17,12 @@ namespace {
 
 const QString kExecutionError = QString::fromUtf8("Error de Ejecución");
 
-// The old run-time's "Path/File access error".
-void fileError(MessageSink& messages, const QString& path) {
+// A file that could not be written or removed, in the old run-time's form: "Error", its
+// number, a line feed and the reason naming the file.
+void fileError(MessageSink& messages, const FileWriteError& e) {
     messages.inform(MsgIcon::Critical,
-                    QStringLiteral("Error 75\nError de acceso a la ruta o al archivo ") + path,
+                    QStringLiteral("Error ") + QString::number(e.number) + QLatin1Char('\n') +
+                        e.message(),
                     kExecutionError);
 }
 
@@ -31,16 +33,21 @@ bool removeIfThere(MessageSink& messages, const QString& path) {
         return true;
     if (QFile::remove(path))
         return true;
-    fileError(messages, path);
+    messages.inform(MsgIcon::Critical,
+                    QStringLiteral("Error 75\nError de acceso a la ruta o al archivo ") + path,
+                    kExecutionError);
     return false;
 }
 
-bool writeLines(const QString& path, const QStringList& lines) {
+// Writes the file whole; false, after the message, when it could not be (it stays as it was).
+bool writeLines(MessageSink& messages, const QString& path, const QStringList& lines) {
     QByteArray bytes;
     for (const QString& l : lines)
         bytes += cp1252::encode(l.isEmpty() ? QStringLiteral(" ") : l) + "\r\n";
-    QSaveFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit();
+    const auto failed = writeWholeFile(path, bytes);
+    if (failed)
+        fileError(messages, *failed);
+    return !failed;
 }
 
 } // namespace
@@ -81,20 +88,16 @@ int runSendCheck(const QStringList& arguments, const Profile& profile, MessageSi
         return removed ? Consistent : NotRun;
     }
 
-    if (!writeLines(report, reportLines(found, record.form, now))) {
-        fileError(messages, report);
+    if (!writeLines(messages, report, reportLines(found, record.form, now)))
         return NotRun;
-    }
     messages.inform(MsgIcon::Critical,
                     QStringLiteral("Existen datos inconsistentes en la información a enviar. "
                                    "Revisar el archivo ") +
                         QDir::toNativeSeparators(QFileInfo(report).absoluteFilePath()),
                     QString::fromUtf8("Error en la información a enviar"));
     if (!removeIfThere(messages, marker) ||
-        !writeLines(marker, {record.form + QStringLiteral(" ERROR")})) {
-        fileError(messages, marker);
+        !writeLines(messages, marker, {record.form + QStringLiteral(" ERROR")}))
         return NotRun;
-    }
     return Inconsistent;
 }
 

@@ -10,9 +10,10 @@ class Profile;
 
 namespace ret::summary {
 
-// Exit codes: the summary was written; the run could not be made (an unusable record, no
-// connection, another copy running).
-enum ExitCode { Done = 0, NotRun = 2 };
+// Exit codes: the summary was written, every file of it whole; a file of it could not be
+// written whole (told in a message; a file not written stays as it was); the run could not be
+// made (an unusable record, no connection, another copy running).
+enum ExitCode { Done = 0, NotWritten = 1, NotRun = 2 };
 
 // One run of the send-summary tool on its command-line record (passed as one argument).
 int runSendSummary(const QStringList& arguments, const Profile& profile, MessageSink& messages,

@@ -1,10 +1,10 @@
 #include "TextPrinter.h"
 
 #include "Messages.h"
+#include "WholeFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace ret::summary {
 
@@ -38,11 +38,12 @@ bool renderText(const QString& input, const QString& output, MessageSink& messag
         }
         out += (line.isEmpty() ? QByteArray(" ") : line) + "\r\n";
     }
-    QSaveFile f(output);
-    if (!f.open(QIODevice::WriteOnly) || f.write(out) != out.size() || !f.commit()) {
+    if (const auto e = writeWholeFile(output, out)) {
         messages.inform(MsgIcon::Critical,
-                        QStringLiteral("Error Técnico : (75) no se pudo escribir ") + output,
-                        QStringLiteral("Impresión"));
+                        QString::fromUtf8("Error Técnico : (") + QString::number(e->number) +
+                            QStringLiteral(") ") + e->message(),
+                        QString::fromUtf8("Impresión"));
+        return false;
     }
     return true;
 }

@@ -69,23 +69,47 @@ TEST_F(BatchPrintTest, RefusesWhatTheWindowWouldNotPrint) {
     EXPECT_EQ(count("SELECT COUNT(*) FROM SPOOL"), 0);
 }
 
-TEST_F(BatchPrintTest, AReportFileThatIsNotThereIsAPrintError) {
+TEST_F(BatchPrintTest, AReportThatCannotBeWrittenIsNeitherRegisteredNorPrinted) {
     // a directory where the report file should be: nothing can be composed into it
     QDir().mkpath(session.config.reportDirectory + "/00000001.PRN");
     for (const QStringList& target : {QStringList{"--pdf", path("d.pdf")}, QStringList{}}) {
         SCOPED_TRACE(target.join(' ').toStdString());
         messages.shown.clear();
         qputenv(kPrintToPdfVariable, path("printer.pdf").toLocal8Bit()); // no real printer
-        EXPECT_EQ(run(QStringList{"20100070970", "201007", "declaracion"} + target), 1);
+        EXPECT_EQ(run(QStringList{"20100070970", "201007", "declaracion"} + target), 2);
+        ASSERT_FALSE(messages.shown.empty());
+        const Message& last = messages.shown.back();
+        EXPECT_TRUE(last.text.startsWith(QString::fromUtf8("Error Técnico : (75) ")))
+            << last.text.toStdString();
+        EXPECT_EQ(last.title, QString::fromUtf8("Impresión"));
+        EXPECT_EQ(count("SELECT COUNT(*) FROM SPOOL"), 0);
+        EXPECT_FALSE(QFile::exists(path("d.pdf")));
+        EXPECT_FALSE(QFile::exists(path("printer.pdf")));
+    }
+    qunsetenv(kPrintToPdfVariable);
+}
+
+// A registered report whose file has gone (removed by hand, say): both ways of printing it say so
+// under the print error's title.
+TEST_F(BatchPrintTest, AReportFileThatIsNotThereIsAPrintError) {
+    qputenv(kPrintToPdfVariable, path("printer.pdf").toLocal8Bit()); // no real printer
+    const QString missing = "00000009.PRN";
+    const auto expectPrintError = [this] {
         ASSERT_FALSE(messages.shown.empty());
         const Message& last = messages.shown.back();
         EXPECT_EQ(last.text, QString::fromUtf8("Archivo Físico del Reporte no Existe"));
         EXPECT_EQ(last.title, "Error al Imprimir");
         EXPECT_EQ(last.icon, MsgIcon::Critical);
-        EXPECT_FALSE(QFile::exists(path("d.pdf")));
-        EXPECT_FALSE(QFile::exists(path("printer.pdf")));
-        QDir().mkpath(session.config.reportDirectory + "/00000002.PRN");
-    }
+        messages.shown.clear();
+    };
+    EXPECT_FALSE(VerReporte(session, missing, "xx"));
+    expectPrintError();
+    EXPECT_EQ(printReportToPdf(reportFilePath(session.config.reportDirectory, missing),
+                               path("d.pdf"), *session.rules, messages),
+              PrintResult::FileMissing);
+    expectPrintError();
+    EXPECT_FALSE(QFile::exists(path("d.pdf")));
+    EXPECT_FALSE(QFile::exists(path("printer.pdf")));
     qunsetenv(kPrintToPdfVariable);
 }
 

@@ -1,0 +1,89 @@
+#include "WholeFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStorageInfo>
+
+#include <memory>
+
+namespace ret {
+namespace {
+
+FileWriteError failure(int number, const char* description, const QString& path) {
+    return {number, QString::fromUtf8(description), path};
+}
+
+// Why a file could not be opened for writing: the platform's own text is English, so the
+// condition is found out again and told in the old run-time's terms.
+FileWriteError openFailure(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.dir().exists())
+        return failure(76, "No se ha encontrado la ruta de acceso", path);
+    if (info.isDir())
+        return failure(75, "Error de acceso a la ruta o el archivo", path);
+    if (!QFileInfo(info.absolutePath()).isWritable() || (info.exists() && !info.isWritable()))
+        return failure(70, "Permiso denegado", path);
+    if (QStorageInfo(info.absolutePath()).bytesAvailable() == 0)
+        return failure(61, "Disco lleno", path);
+    return failure(75, "Error de acceso a la ruta o el archivo", path);
+}
+
+// Why the bytes did not all reach the file.
+FileWriteError writeFailure(const QFileDevice& file, const QString& path, qint64 wanted) {
+    const QStorageInfo storage(QFileInfo(path).absolutePath());
+    if (file.error() == QFileDevice::ResourceError || storage.bytesAvailable() < wanted)
+        return failure(61, "Disco lleno", path);
+    return failure(57, "Error de E/S en el dispositivo", path);
+}
+
+} // namespace
+
+QString FileWriteError::message() const {
+    return QStringLiteral("No se pudo grabar el archivo ") + QDir::toNativeSeparators(path) +
+           QStringLiteral(": ") + description + QLatin1Char('.');
+}
+
+std::optional<FileWriteError> writeWholeFile(const QString& path, const QByteArray& bytes) {
+    return writeWholeFiles({{path, bytes}});
+}
+
+std::optional<FileWriteError> writeWholeFiles(const std::vector<WholeFileContents>& files) {
+    std::vector<std::unique_ptr<QSaveFile>> scratch;
+    for (const auto& [path, bytes] : files) {
+        auto& file = scratch.emplace_back(std::make_unique<QSaveFile>(path));
+        if (!file->open(QIODevice::WriteOnly))
+            return openFailure(path);
+        // commit() renames the scratch file even when its last flush failed: every step is
+        // checked here, and a scratch file that is not whole is discarded with the others
+        if (file->write(bytes) != bytes.size() || !file->flush() ||
+            file->error() != QFileDevice::NoError) {
+            const FileWriteError e = writeFailure(*file, path, bytes.size());
+            for (auto& f : scratch)
+                f->cancelWriting();
+            return e;
+        }
+    }
+    for (size_t i = 0; i < scratch.size(); ++i) {
+        if (!scratch[i]->commit())
+            return openFailure(files[i].first);
+    }
+    return std::nullopt;
+}
+
+std::optional<FileWriteError> appendToFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    // unbuffered, so that a failed write can be cut back at once
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return openFailure(path);
+    const qint64 before = file.size();
+    if (file.write(bytes) != bytes.size() || !file.flush() ||
+        file.error() != QFileDevice::NoError) {
+        const FileWriteError e = writeFailure(file, path, bytes.size());
+        file.resize(before);
+        return e;
+    }
+    return std::nullopt;
+}
+
+} // namespace ret

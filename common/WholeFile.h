@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace ret {
+
+// Why a file could not be written, in the old run-time's numbers and Spanish texts: 61 disk
+// full, 70 permission denied, 75 path or file access error, 76 path not found, 57 device
+// input/output error.
+struct FileWriteError {
+    int number = 0;
+    QString description; // "Disco lleno", ...
+    QString path;        // the file that was to be written
+
+    // "No se pudo grabar el archivo <path>: <description>."
+    QString message() const;
+};
+
+// Replaces the file at `path` with `bytes` whole or not at all: the bytes go to a scratch file
+// beside it that takes the file's place only once every byte of it is on disk. On failure the
+// file that was there (if any) is left as it was.
+std::optional<FileWriteError> writeWholeFile(const QString& path, const QByteArray& bytes);
+
+using WholeFileContents = std::pair<QString, QByteArray>; // a path and its bytes
+
+// Files that belong together: each is written whole beside its place first, and they take
+// their places only once every one of them is whole, so that when one cannot be written none
+// of them changes (only a failed rename at the very end could part them).
+std::optional<FileWriteError> writeWholeFiles(const std::vector<WholeFileContents>& files);
+
+// Adds `bytes` at the end of the file (created when missing). On failure the file is cut back
+// to what it held before, so that no half line is left in it.
+std::optional<FileWriteError> appendToFile(const QString& path, const QByteArray& bytes);
+
+} // namespace ret

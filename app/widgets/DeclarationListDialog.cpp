@@ -29,6 +29,7 @@ DeclarationListDialog::DeclarationListDialog(Session& session, ListKind kind, co
 void DeclarationListDialog::build() {
     const DeclarationList::Captions c = list_.captions();
     setWindowTitle(c.window);
+    workButtonsFromKeyboard(*this);
 
     label_ = new QLabel(c.label, this);
     label_->setObjectName(QStringLiteral("Label1"));

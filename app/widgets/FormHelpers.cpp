@@ -2,13 +2,82 @@
 
 #include "WindowPlacement.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QWidget>
 
 namespace ret {
+namespace {
+
+// The room a grid cell leaves for its text: the style's margin on either side.
+int textMargins(const QWidget* grid) {
+    const QStyle* style = grid != nullptr ? grid->style() : QApplication::style();
+    return 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1);
+}
+
+// The width the rows shown in a grid's column need.
+int rowsWidth(const QAbstractItemView& grid, int column) {
+    return grid.sizeHintForColumn(column);
+}
+
+// Draws the texts of a name column shortened after a whole word.
+class WordShortening final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (option->rect.width() <= 0)
+            return; // measuring, not drawing
+        option->text = shortenAtBlank(option->text, option->fontMetrics,
+                                      option->rect.width() - textMargins(option->widget));
+    }
+};
+
+// Enter on a focused push button presses it; the focus stays drawn whatever moved it.
+class ButtonKeys final : public QObject {
+public:
+    explicit ButtonKeys(QWidget& window) : QObject(&window), window_(&window) {
+        window.setAttribute(Qt::WA_KeyboardFocusChange);
+        window.installEventFilter(this);
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+            // a click or a field's Enter moves the focus too; it stays visible all the same
+            if (now != nullptr && window_ != nullptr && now->window() == window_)
+                window_->setAttribute(Qt::WA_KeyboardFocusChange);
+        });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != window_ || event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+            return false;
+        if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        // a button that takes Enter itself (a default one) never lets the key reach here
+        auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget());
+        if (button == nullptr || button->window() != window_ || !button->isVisible() ||
+            !button->isEnabled())
+            return false;
+        button->click();
+        return true;
+    }
+
+private:
+    QPointer<QWidget> window_;
+};
+
+} // namespace
 
 void CentraFormulario(const QWidget* main, QWidget& window) {
     if (main == nullptr)
@@ -30,6 +99,51 @@ QTableView* newListGrid(QWidget* parent, const QString& name, QAbstractItemModel
     grid->verticalHeader()->hide();
     grid->horizontalHeader()->setStretchLastSection(true);
     return grid;
+}
+
+int columnWidthFor(const QTableView& grid, int column, const QString& text) {
+    const int heading = grid.horizontalHeader()->sectionSizeHint(column);
+    const int cell =
+        grid.fontMetrics().horizontalAdvance(text) + textMargins(&grid) + (grid.showGrid() ? 1 : 0);
+    return std::max(heading, cell);
+}
+
+void fitColumns(QTableView& grid, int flexible, const WidestTexts& widest) {
+    QHeaderView* header = grid.horizontalHeader();
+    // a chosen row would draw every heading bold and wider than it was measured
+    header->setHighlightSections(false);
+    header->setStretchLastSection(false);
+    grid.setWordWrap(false);
+    const int columns = grid.model() != nullptr ? grid.model()->columnCount() : 0;
+    for (int c = 0; c < columns; ++c) {
+        if (grid.isColumnHidden(c) || c == flexible)
+            continue;
+        const auto found = widest.find(c);
+        const int width = found != widest.end()
+                              ? columnWidthFor(grid, c, found->second)
+                              : std::max(header->sectionSizeHint(c), rowsWidth(grid, c));
+        header->setSectionResizeMode(c, QHeaderView::Interactive);
+        header->resizeSection(c, width);
+    }
+    header->setSectionResizeMode(flexible, QHeaderView::Stretch);
+    grid.setItemDelegateForColumn(flexible, new WordShortening(&grid));
+}
+
+QString shortenAtBlank(const QString& text, const QFontMetrics& metrics, int width) {
+    if (metrics.horizontalAdvance(text) <= width)
+        return text;
+    const QString ellipsis(QChar(0x2026));
+    for (qsizetype blank = text.lastIndexOf(QLatin1Char(' ')); blank > 0;
+         blank = text.lastIndexOf(QLatin1Char(' '), blank - 1)) {
+        const QString shortened = text.left(blank).trimmed() + ellipsis;
+        if (!text.left(blank).trimmed().isEmpty() && metrics.horizontalAdvance(shortened) <= width)
+            return shortened;
+    }
+    return metrics.elidedText(text, Qt::ElideRight, width);
+}
+
+void workButtonsFromKeyboard(QWidget& window) {
+    new ButtonKeys(window);
 }
 
 void PasaFoco(const QString& key) {

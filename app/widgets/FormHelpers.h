@@ -2,7 +2,10 @@
 
 #include <QString>
 
+#include <map>
+
 class QAbstractItemModel;
+class QFontMetrics;
 class QTableView;
 class QWidget;
 
@@ -17,6 +20,27 @@ void setSizeTwips(QWidget& window, int widthTwips, int heightTwips);
 // A read-only list grid over `model`: whole rows chosen one at a time, no row numbers, the last
 // column stretched to the grid's width.
 QTableView* newListGrid(QWidget* parent, const QString& name, QAbstractItemModel& model);
+
+// The widest text each column of a grid must show whole, by column; a column not named here is
+// measured on the rows it shows.
+using WidestTexts = std::map<int, QString>;
+
+// Sizes every shown column of `grid` to its heading and its widest text, so that none needs
+// scrolling to be read, and gives the rest of the grid's width to the column `flexible` (the
+// name), whose texts are shortened after a whole word when they do not fit.
+void fitColumns(QTableView& grid, int flexible, const WidestTexts& widest = {});
+
+// The width a grid column needs for its heading (one line per line of it) and for `text`.
+int columnWidthFor(const QTableView& grid, int column, const QString& text);
+
+// `text` shortened after its last whole word that fits in `width` pixels, followed by "…";
+// unchanged when it fits. A first word that does not fit is cut, as nothing else could show.
+QString shortenAtBlank(const QString& text, const QFontMetrics& metrics, int width);
+
+// The keyboard works the buttons of `window` as the mouse does: Enter on a focused button
+// presses it, and the focus of buttons and option buttons is drawn from the first moment, not
+// only after the Tab key has been pressed.
+void workButtonsFromKeyboard(QWidget& window);
 
 // Entry fields that treat Enter as Tab call this with "TAB": the focus moves to the next field.
 void PasaFoco(const QString& key);

@@ -2,6 +2,7 @@
 
 #include "DbError.h"
 #include "DeclarationStore.h"
+#include "FormHelpers.h"
 #include "NumberFormat.h"
 #include "PaymentFormWidget.h"
 #include "Session.h"
@@ -58,6 +59,7 @@ QLineEdit* readOnlyField(QWidget* parent) {
 Frm947Dialog::Frm947Dialog(Session& session, QWidget* parent)
     : QDialog(parent), session_(session), model_(session) {
     setWindowTitle(Frm947::kCaption);
+    workButtonsFromKeyboard(*this);
     tabs_ = new QTabWidget(this);
     tabs_->addTab(buildIdentification(), QStringLiteral("&Identificación"));
     tabs_->addTab(buildRetention(), QStringLiteral("&Retención"));

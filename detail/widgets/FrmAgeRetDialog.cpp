@@ -1,6 +1,7 @@
 #include "FrmAgeRetDialog.h"
 
 #include "Cp1252.h"
+#include "FormHelpers.h"
 #include "WaitCursor.h"
 #include "WindowPlacement.h"
 
@@ -95,6 +96,7 @@ FrmAgeRetDialog::FrmAgeRetDialog(Session& session, QWidget* parent)
     : QDialog(parent), session_(session), model_(session) {
     WaitCursor wait;
     setWindowTitle(FrmAgeRet::kCaption);
+    workButtonsFromKeyboard(*this);
     build();
     model_.onChange = [this] { sync(); };
     model_.load();

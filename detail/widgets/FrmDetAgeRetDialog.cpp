@@ -1,5 +1,6 @@
 #include "FrmDetAgeRetDialog.h"
 
+#include "FormHelpers.h"
 #include "VoucherEntry.h"
 
 #include <QApplication>
@@ -35,6 +36,7 @@ QLineEdit* computedField(QWidget* parent) {
 FrmDetAgeRetDialog::FrmDetAgeRetDialog(Session& session, QWidget* parent)
     : QDialog(parent), model_(session) {
     setWindowTitle(FrmDetAgeRet::kCaption);
+    workButtonsFromKeyboard(*this);
 
     auto* frame = new QGroupBox(QString::fromUtf8("Comprobante de Retención emitida"), this);
     txtNumRuc_ = new QLineEdit(frame);

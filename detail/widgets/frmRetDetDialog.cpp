@@ -1,5 +1,6 @@
 #include "frmRetDetDialog.h"
 
+#include "FormHelpers.h"
 #include "VoucherEntry.h"
 
 #include <QAbstractItemView>
@@ -22,6 +23,7 @@ namespace {} // namespace
 frmRetDetDialog::frmRetDetDialog(Session& session, QWidget* parent)
     : QDialog(parent), model_(session) {
     setWindowTitle(frmRetDet::kCaption);
+    workButtonsFromKeyboard(*this);
     cmbTipoDoc_ = new QComboBox(this);
     cmbTipoDoc_->setObjectName(QStringLiteral("CmbTipoDoc"));
     // the drop-down shows the whole entry, 40 characters of name included

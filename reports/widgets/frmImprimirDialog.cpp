@@ -35,6 +35,7 @@ QPushButton* frmImprimirDialog::button(int index) const {
 
 void frmImprimirDialog::build() {
     setWindowTitle(model_.caption());
+    workButtonsFromKeyboard(*this);
 
     auto* options = new QGroupBox(QStringLiteral("Opciones"), this);
     options->setObjectName(QStringLiteral("Frame1"));

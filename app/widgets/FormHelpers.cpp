@@ -16,6 +16,8 @@
 namespace ret {
 namespace {
 
+constexpr int kListPointSize = 8;
+
 // The room a grid cell leaves for its text: the style's margin on either side.
 int textMargins(const QWidget* grid) {
     const QStyle* style = grid != nullptr ? grid->style() : QApplication::style();
@@ -40,6 +42,40 @@ protected:
         option->text = shortenAtBlank(option->text, option->fontMetrics,
                                       option->rect.width() - textMargins(option->widget));
     }
+};
+
+// Gives a grid's name column what its width leaves after the columns that must be read
+// without scrolling, whenever that width changes.
+class FlexibleColumn final : public QObject {
+public:
+    FlexibleColumn(QTableView& grid, int column, int lastReadable)
+        : QObject(&grid), grid_(grid), column_(column), lastReadable_(lastReadable) {
+        grid.viewport()->installEventFilter(this);
+        fit();
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Resize)
+            fit();
+        return false;
+    }
+
+private:
+    void fit() {
+        QHeaderView* header = grid_.horizontalHeader();
+        int others = 0;
+        for (int c = 0; c <= lastReadable_; ++c) {
+            if (c != column_ && !grid_.isColumnHidden(c))
+                others += header->sectionSize(c);
+        }
+        header->resizeSection(column_, std::max(header->sectionSizeHint(column_),
+                                                grid_.viewport()->width() - others));
+    }
+
+    QTableView& grid_;
+    const int column_;
+    const int lastReadable_;
 };
 
 // Enter on a focused push button presses it; the focus stays drawn whatever moved it.
@@ -98,6 +134,12 @@ QTableView* newListGrid(QWidget* parent, const QString& name, QAbstractItemModel
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->verticalHeader()->hide();
     grid->horizontalHeader()->setStretchLastSection(true);
+    // the lists' windows were laid out for the old system's 8-point font: in it their columns
+    // fit the windows' widths
+    QFont font = grid->font();
+    font.setPointSize(kListPointSize);
+    grid->setFont(font);
+    grid->horizontalHeader()->setFont(font);
     return grid;
 }
 
@@ -108,13 +150,24 @@ int columnWidthFor(const QTableView& grid, int column, const QString& text) {
     return std::max(heading, cell);
 }
 
-void fitColumns(QTableView& grid, int flexible, const WidestTexts& widest) {
+int fitColumns(QTableView& grid, int flexible, const WidestTexts& widest, int lastReadable) {
     QHeaderView* header = grid.horizontalHeader();
     // a chosen row would draw every heading bold and wider than it was measured
     header->setHighlightSections(false);
     header->setStretchLastSection(false);
     grid.setWordWrap(false);
     const int columns = grid.model() != nullptr ? grid.model()->columnCount() : 0;
+    // a column hidden while the last one stretched keeps its room until the next layout;
+    // hidden again now, it takes none
+    for (int c = 0; c < columns; ++c) {
+        if (header->isSectionHidden(c)) {
+            header->showSection(c);
+            header->hideSection(c);
+        }
+    }
+    if (lastReadable < 0 || lastReadable >= columns)
+        lastReadable = columns - 1;
+    int needed = header->sectionSizeHint(flexible);
     for (int c = 0; c < columns; ++c) {
         if (grid.isColumnHidden(c) || c == flexible)
             continue;
@@ -122,11 +175,14 @@ void fitColumns(QTableView& grid, int flexible, const WidestTexts& widest) {
         const int width = found != widest.end()
                               ? columnWidthFor(grid, c, found->second)
                               : std::max(header->sectionSizeHint(c), rowsWidth(grid, c));
-        header->setSectionResizeMode(c, QHeaderView::Interactive);
         header->resizeSection(c, width);
+        if (c <= lastReadable)
+            needed += width;
     }
-    header->setSectionResizeMode(flexible, QHeaderView::Stretch);
+    new FlexibleColumn(grid, flexible, lastReadable);
     grid.setItemDelegateForColumn(flexible, new WordShortening(&grid));
+    return needed + 2 * grid.frameWidth() +
+           grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &grid);
 }
 
 QString shortenAtBlank(const QString& text, const QFontMetrics& metrics, int width) {

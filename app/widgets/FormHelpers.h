@@ -18,17 +18,24 @@ void CentraFormulario(const QWidget* main, QWidget& window);
 void setSizeTwips(QWidget& window, int widthTwips, int heightTwips);
 
 // A read-only list grid over `model`: whole rows chosen one at a time, no row numbers, the last
-// column stretched to the grid's width.
+// column stretched to the grid's width, texts in 8 points.
 QTableView* newListGrid(QWidget* parent, const QString& name, QAbstractItemModel& model);
+
+// The widest amount a detail amount column shows: twelve digits before the point.
+inline const QString kWidestAmount = QStringLiteral("999,999,999,999.99");
 
 // The widest text each column of a grid must show whole, by column; a column not named here is
 // measured on the rows it shows.
 using WidestTexts = std::map<int, QString>;
 
-// Sizes every shown column of `grid` to its heading and its widest text, so that none needs
-// scrolling to be read, and gives the rest of the grid's width to the column `flexible` (the
-// name), whose texts are shortened after a whole word when they do not fit.
-void fitColumns(QTableView& grid, int flexible, const WidestTexts& widest = {});
+// Sizes every shown column of `grid` to its heading and its widest text, and gives the column
+// `flexible` (the name) what the grid's width leaves after the columns up to `lastReadable`
+// (every column when negative), so that those are read without scrolling; the names are
+// shortened after a whole word when they do not fit. Columns after `lastReadable` follow, to be
+// scrolled to. Returns the width the grid needs for that: a window whose size is free takes it
+// as the grid's least width.
+int fitColumns(QTableView& grid, int flexible, const WidestTexts& widest = {},
+               int lastReadable = -1);
 
 // The width a grid column needs for its heading (one line per line of it) and for `text`.
 int columnWidthFor(const QTableView& grid, int column, const QString& text);

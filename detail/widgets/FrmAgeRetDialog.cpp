@@ -112,7 +112,7 @@ FrmAgeRetDialog::~FrmAgeRetDialog() {
 }
 
 void FrmAgeRetDialog::build() {
-    auto* subject = new QWidget(this);
+    auto* subject = new QGroupBox(QStringLiteral("Datos del Proveedor"), this);
     txtNumRuc_ = new QLineEdit(subject);
     txtNumRuc_->setObjectName(QStringLiteral("TxtNumRuc"));
     txtNumRuc_->setMaxLength(11);
@@ -149,6 +149,8 @@ void FrmAgeRetDialog::build() {
     grdRet_->setWordWrap(false);
     grdRet_->verticalHeader()->hide();
     grdRet_->horizontalHeader()->setStretchLastSection(true);
+    for (const int amount : {int(FrmAgeRet::Base), int(FrmAgeRet::Retencion)})
+        grdRet_->setColumnWidth(amount, columnWidthFor(*grdRet_, amount, kWidestAmount));
     const char* captions[] = {"&Nuevo", "&Modificar", "&Eliminar"};
     auto* buttonRow = new QWidget(frame);
     auto* buttons = new QHBoxLayout(buttonRow);

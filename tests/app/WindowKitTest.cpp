@@ -10,6 +10,7 @@
 #include "frmImprimirDialog.h"
 #include "frmTransferenciaDialog.h"
 
+#include "../support/GridColumns.h"
 #include "../support/SampleEnvironment.h"
 
 #include <QAbstractButton>
@@ -17,6 +18,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -117,6 +119,46 @@ TEST_F(ProgramWindowsTest, EnterOnAFocusedButtonPressesIt) {
         field->setFocus();
         QTest::keyClick(field, Qt::Key_Return);
     }));
+}
+
+TEST_F(ProgramWindowsTest, TheListsShowEveryColumnWithoutScrollingInTheirSizes) {
+    const QString ruc = QStringLiteral("20100070970");
+    const QString period = QStringLiteral("12/2010");
+    const QString date = QStringLiteral("15/07/2010");
+    struct Case {
+        Window window;
+        bool sent;
+        QSize size;
+        std::map<int, QString> widest;
+        int last;
+    };
+    const Case cases[] = {
+        {Window::FrmContAbrir, false, {517, 302}, {{0, ruc}, {2, period}, {3, "0947"}}, 5},
+        {Window::FrmContAbrirE,
+         true,
+         {613, 302},
+         {{0, ruc}, {2, period}, {3, "0947"}, {4, "9999999999"}, {5, date}, {6, "99999999"}},
+         8},
+        {Window::frmImprimir, false, {}, {{0, ruc}, {3, period}, {4, "0947"}, {10, "NO"}}, 10},
+        {Window::frmImprimir,
+         true,
+         {},
+         {{0, ruc}, {3, period}, {4, "0947"}, {5, "9999999999"}, {6, date}, {7, "99999999"}},
+         10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(windowTitle(c.window).toStdString() + (c.sent ? " sent" : ""));
+        session.OperationMode = 1;
+        session.SentMode = c.sent;
+        closedBy(c.window, [&](QWidget& shown) {
+            if (c.size.isValid())
+                EXPECT_EQ(shown.size(), c.size);
+            const auto* grid = shown.findChild<QTableView*>("grdContrib");
+            ASSERT_NE(grid, nullptr);
+            test::expectColumnsReadable(*grid, c.widest, c.last);
+            shown.close();
+        });
+    }
 }
 
 // What a widget looks like, drawn as it stands.

@@ -39,8 +39,13 @@ protected:
         QStyledItemDelegate::initStyleOption(option, index);
         if (option->rect.width() <= 0)
             return; // measuring, not drawing
+        // the room the style leaves the text, less the margins it draws it within
+        const QStyle* style =
+            option->widget != nullptr ? option->widget->style() : QApplication::style();
+        const QRect room =
+            style->subElementRect(QStyle::SE_ItemViewItemText, option, option->widget);
         option->text = shortenAtBlank(option->text, option->fontMetrics,
-                                      option->rect.width() - textMargins(option->widget));
+                                      room.width() - textMargins(option->widget));
     }
 };
 
@@ -134,6 +139,7 @@ QTableView* newListGrid(QWidget* parent, const QString& name, QAbstractItemModel
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->verticalHeader()->hide();
     grid->horizontalHeader()->setStretchLastSection(true);
+    grid->setTabKeyNavigation(false); // Tab moves on to the buttons, not along the row
     // the lists' windows were laid out for the old system's 8-point font: in it their columns
     // fit the windows' widths
     QFont font = grid->font();
@@ -145,9 +151,16 @@ QTableView* newListGrid(QWidget* parent, const QString& name, QAbstractItemModel
 
 int columnWidthFor(const QTableView& grid, int column, const QString& text) {
     const int heading = grid.horizontalHeader()->sectionSizeHint(column);
-    const int cell =
-        grid.fontMetrics().horizontalAdvance(text) + textMargins(&grid) + (grid.showGrid() ? 1 : 0);
-    return std::max(heading, cell);
+    // measured as the grid's cells measure themselves, margins and all
+    QStyleOptionViewItem cell;
+    cell.initFrom(&grid);
+    cell.font = grid.font();
+    cell.fontMetrics = grid.fontMetrics();
+    cell.features = QStyleOptionViewItem::HasDisplay;
+    cell.text = text;
+    const int width =
+        grid.style()->sizeFromContents(QStyle::CT_ItemViewItem, &cell, QSize(), &grid).width();
+    return std::max(heading, width + (grid.showGrid() ? 1 : 0));
 }
 
 int fitColumns(QTableView& grid, int flexible, const WidestTexts& widest, int lastReadable) {

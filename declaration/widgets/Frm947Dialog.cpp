@@ -209,6 +209,7 @@ QWidget* Frm947Dialog::buildRetention() {
     grdDatos_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grdDatos_->setSelectionMode(QAbstractItemView::SingleSelection);
     grdDatos_->verticalHeader()->hide();
+    grdDatos_->setTabKeyNavigation(false); // Tab moves on to the buttons, not along the row
     // RUC, name and the two amounts are read without scrolling; the name's parts follow
     grdDatos_->setMinimumWidth(fitColumns(*grdDatos_, 1,
                                           {{0, QString(11, QLatin1Char('0'))},

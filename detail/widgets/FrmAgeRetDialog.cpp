@@ -148,6 +148,7 @@ void FrmAgeRetDialog::build() {
     grdRet_->setSelectionMode(QAbstractItemView::SingleSelection);
     grdRet_->setWordWrap(false);
     grdRet_->verticalHeader()->hide();
+    grdRet_->setTabKeyNavigation(false); // Tab moves on to the buttons, not along the row
     grdRet_->horizontalHeader()->setStretchLastSection(true);
     for (const int amount : {int(FrmAgeRet::Base), int(FrmAgeRet::Retencion)})
         grdRet_->setColumnWidth(amount, columnWidthFor(*grdRet_, amount, kWidestAmount));

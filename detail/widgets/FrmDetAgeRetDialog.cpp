@@ -92,6 +92,7 @@ FrmDetAgeRetDialog::FrmDetAgeRetDialog(Session& session, QWidget* parent)
     grdDetRet_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grdDetRet_->setSelectionMode(QAbstractItemView::SingleSelection);
     grdDetRet_->verticalHeader()->hide();
+    grdDetRet_->setTabKeyNavigation(false); // Tab moves on to the buttons, not along the row
     // a type-99 number takes 15 digits; a credit note's amount shows in brackets
     grdDetRet_->setMinimumWidth(fitColumns(*grdDetRet_, 0,
                                            {{1, QStringLiteral("E001")},

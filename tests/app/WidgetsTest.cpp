@@ -180,6 +180,23 @@ TEST_F(ListDialogTest, EnterActsInTheGridAndTypedKeysDoNothing) {
     EXPECT_EQ(view->model()->index(0, 0).data().toString(), kAndina);
 }
 
+TEST_F(ListDialogTest, TabLeavesTheGridForTheButtonsAndEnterPressesThem) {
+    session.OperationMode = 1;
+    FrmContAbrir dialog(session, nullptr, nullptr);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    QTableView* view = grid(dialog);
+    ASSERT_TRUE(view->hasFocus());
+    QTest::keyClick(view, Qt::Key_Tab);
+    auto* action = qobject_cast<QPushButton*>(QApplication::focusWidget());
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->objectName(), "CmdOpciones0");
+    QTest::keyClick(action, Qt::Key_Return);
+    ASSERT_EQ(windows.opened.size(), 1u);
+    EXPECT_EQ(windows.opened[0].window, Window::Frm947);
+}
+
 TEST_F(ListDialogTest, TheSentListHidesTheCopyNumberAndEnterDeletesAfterAsking) {
     addSentCopy(kAndina, "200206", "001");
     session.OperationMode = 3;

@@ -132,6 +132,40 @@ TEST(MDIFrmTest, MenusToolbarAndWindowAreTheSystems) {
     EXPECT_EQ(main.findChild<QLabel*>("StatusPeriod")->text(), "06/2002");
 }
 
+// Records where a window stands, and whether that was asked for, when it is first shown.
+class ShownPlace final : public QObject {
+public:
+    QPoint pos{-1, -1};
+    QSize size;
+    bool placed = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && !placed) {
+            const auto* w = static_cast<QWidget*>(watched);
+            pos = w->pos();
+            size = w->size();
+            placed = w->testAttribute(Qt::WA_Moved);
+        }
+        return false;
+    }
+};
+
+TEST(MDIFrmTest, ItAsksForTheTopLeftCornerBeforeItIsShown) {
+    // a window manager places a window where it likes unless the place comes before the map
+    ScriptedMessages messages;
+    MainProgram program(messages);
+    RecordingWindows windows(program.session());
+    program.session().windows = &windows;
+    MDIFrm main(program, {[](const QString&) { return true; }, [] {}});
+    ShownPlace shown;
+    main.installEventFilter(&shown);
+    main.load(Profile(QStringLiteral("/nonexistent/HUB000.INI")));
+    EXPECT_TRUE(shown.placed);
+    EXPECT_EQ(shown.pos, QPoint(0, 0));
+    EXPECT_EQ(shown.size, QSize(637, 488));
+}
+
 class ListDialogTest : public AppEnvironment {
 protected:
     void SetUp() override {

@@ -2,7 +2,6 @@
 
 #include "WindowPlacement.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -12,6 +11,8 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace ret {
 namespace {

@@ -61,6 +61,7 @@ static int runProgram(int argc, char** argv) {
     if (!displayAvailable())
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    const std::unique_ptr<QTranslator> texts = ret::installSpanishTexts();
     const std::unique_ptr<ret::MessageSink> messages = messageSink();
 
     // a registered report in the viewer, for the integrator (its sending summary, say)

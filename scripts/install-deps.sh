@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the sample environment need; only the
 # missing ones, and without recommends. clang with its libFuzzer runtime builds the fuzz target;
-# llvm brings the symbolizer that gives its reports their source lines.
+# llvm brings the symbolizer that gives its reports their source lines. qt6-translations-l10n
+# holds Qt's Spanish texts for the standard buttons of message boxes and dialogs.
 set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
     libgtest-dev
-    qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql
+    qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-translations-l10n
     libsqlite3-dev sqlite3
     fonts-liberation2
     xvfb xauth

@@ -13,6 +13,24 @@
 #include <QVBoxLayout>
 
 namespace ret {
+namespace {
+
+// The widest text of each column of the lists: RUCs of 11 digits, periods "mm/yyyy", order
+// numbers of 10 digits, dates, control numbers of 8 digits, one-digit states.
+WidestTexts widestTexts(ListKind kind) {
+    const auto digits = [](int n) { return QString(n, QLatin1Char('0')); };
+    WidestTexts widest{{DeclarationList::Ruc, digits(11)},
+                       {DeclarationList::Period, QStringLiteral("00/0000")},
+                       {DeclarationList::Form, QStringLiteral("0947")}};
+    if (kind == ListKind::Registered)
+        return widest;
+    widest[DeclarationList::OrderNumber] = digits(10);
+    widest[DeclarationList::SentDate] = QStringLiteral("00/00/0000");
+    widest[DeclarationList::ControlNumber] = digits(8);
+    return widest;
+}
+
+} // namespace
 
 DeclarationListDialog::DeclarationListDialog(Session& session, ListKind kind, const QWidget* main,
                                              QWidget* parent)
@@ -29,6 +47,7 @@ DeclarationListDialog::DeclarationListDialog(Session& session, ListKind kind, co
 void DeclarationListDialog::build() {
     const DeclarationList::Captions c = list_.captions();
     setWindowTitle(c.window);
+    workButtonsFromKeyboard(*this);
 
     label_ = new QLabel(c.label, this);
     label_->setObjectName(QStringLiteral("Label1"));
@@ -40,10 +59,10 @@ void DeclarationListDialog::build() {
     const auto& columns = list_.columns();
     for (size_t i = 0; i < columns.size(); ++i)
         grid_->setColumnHidden(int(i), columns[i].hidden);
-    grid_->setWordWrap(false);
-    grid_->setColumnWidth(DeclarationList::Name, 230); // the name is what the user reads
+    fitColumns(*grid_, DeclarationList::Name, widestTexts(list_.kind()));
 
     auto* frameLayout = new QVBoxLayout(frame_);
+    frameLayout->setContentsMargins(4, 4, 4, 4); // the grid's columns take the room
     frameLayout->addWidget(grid_);
 
     action_ = new QPushButton(c.action, this);

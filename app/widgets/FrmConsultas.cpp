@@ -32,6 +32,7 @@ FrmConsultas::FrmConsultas(Session& session, const QWidget* main, QWidget* paren
 
     query_.load();
     setWindowTitle(query_.caption());
+    workButtonsFromKeyboard(*this);
     model_.reload();
     grid_->setEnabled(query_.gridEnabled());
     if (query_.gridEnabled()) {

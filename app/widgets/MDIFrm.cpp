@@ -78,10 +78,11 @@ MainMenuHooks MDIFrm::withDefaults(MainMenuHooks hooks) {
 }
 
 bool MDIFrm::load(const Profile& profile) {
-    showNormal();
+    // size and place come before the window is shown: a window manager places a window as it
+    // likes unless it is asked for a place before the window maps
     resize(twipsToPixels(kWidthTwips, kHeightTwips));
     move(0, 0);
-    show();
+    showNormal();
     return program_.load(profile);
 }
 

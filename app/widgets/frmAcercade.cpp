@@ -27,6 +27,7 @@ QLabel* text(const QString& content, const char* name, QWidget* parent) {
 frmAcercade::frmAcercade(const QWidget* main, QWidget* parent) : QDialog(parent) {
     const AboutTexts t;
     setWindowTitle(t.caption);
+    workButtonsFromKeyboard(*this);
 
     auto* image = new QLabel(this);
     image->setObjectName(QStringLiteral("Image1"));

@@ -1,6 +1,8 @@
 #include "MessageBoxes.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 
 namespace ret {
@@ -65,15 +67,34 @@ MsgAnswer answerOf(int button) {
 
 } // namespace
 
+QWidget* MessageBoxes::ownerWindow() {
+    QWidget* owner = QApplication::activeModalWidget();
+    if (owner == nullptr)
+        owner = QApplication::activeWindow();
+    if (owner == nullptr && lastOwner_ != nullptr && lastOwner_->isVisible())
+        owner = lastOwner_;
+    lastOwner_ = owner;
+    return owner;
+}
+
 MsgAnswer MessageBoxes::show(const Message& message) {
     QMessageBox box(iconOf(message.icon), message.title, message.text, buttonsOf(message.buttons),
-                    QApplication::activeWindow());
+                    ownerWindow());
     box.setDefaultButton(buttonOf(message.defaultAnswer));
     const int pressed = box.exec();
     // closing a question's box with Escape or its close box answers as Cancel or No
     if (pressed == QMessageBox::Escape || pressed == 0)
         return message.buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Cancel;
     return answerOf(pressed);
+}
+
+std::unique_ptr<QTranslator> installSpanishTexts() {
+    auto texts = std::make_unique<QTranslator>();
+    if (!texts->load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(texts.get()))
+        return nullptr;
+    return texts;
 }
 
 ProgramStart startProgram(int& argc, char** argv) {
@@ -84,6 +105,7 @@ ProgramStart startProgram(int& argc, char** argv) {
         start.messages = std::make_unique<HeadlessMessages>();
     } else {
         start.app = std::make_unique<QApplication>(argc, argv);
+        start.texts = installSpanishTexts();
         start.messages = std::make_unique<MessageBoxes>();
     }
     return start;

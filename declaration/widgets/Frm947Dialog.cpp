@@ -2,6 +2,7 @@
 
 #include "DbError.h"
 #include "DeclarationStore.h"
+#include "FormHelpers.h"
 #include "NumberFormat.h"
 #include "PaymentFormWidget.h"
 #include "Session.h"
@@ -58,6 +59,7 @@ QLineEdit* readOnlyField(QWidget* parent) {
 Frm947Dialog::Frm947Dialog(Session& session, QWidget* parent)
     : QDialog(parent), session_(session), model_(session) {
     setWindowTitle(Frm947::kCaption);
+    workButtonsFromKeyboard(*this);
     tabs_ = new QTabWidget(this);
     tabs_->addTab(buildIdentification(), QStringLiteral("&Identificación"));
     tabs_->addTab(buildRetention(), QStringLiteral("&Retención"));
@@ -197,14 +199,26 @@ QWidget* Frm947Dialog::buildRetention() {
     auto* frame =
         new QGroupBox(QStringLiteral("Detalle de Retenciones por Sujeto de Retención"), page);
     grdDatos_ = new QTableWidget(0, 7, frame);
+    grdDatos_->setObjectName(QStringLiteral("GrdDatos"));
+    // the amounts' long headings take two lines, so that the amounts set the columns' widths
     grdDatos_->setHorizontalHeaderLabels(
         {QStringLiteral("RUC"), QStringLiteral("Nombre o Razón Social"),
-         QStringLiteral("Base Imponible Retención"), QStringLiteral("Importe de la Retención"),
+         QStringLiteral("Base Imponible\nRetención"), QStringLiteral("Importe de la\nRetención"),
          QStringLiteral("Ape Pat."), QStringLiteral("Ape Mat."), QStringLiteral("Nombres")});
     grdDatos_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdDatos_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grdDatos_->setSelectionMode(QAbstractItemView::SingleSelection);
     grdDatos_->verticalHeader()->hide();
+    grdDatos_->setTabKeyNavigation(false); // Tab moves on to the buttons, not along the row
+    // RUC, name and the two amounts are read without scrolling; the name's parts follow
+    grdDatos_->setMinimumWidth(fitColumns(*grdDatos_, 1,
+                                          {{0, QString(11, QLatin1Char('0'))},
+                                           {2, kWidestAmount},
+                                           {3, kWidestAmount},
+                                           {4, QString(20, QLatin1Char('N'))},
+                                           {5, QString(20, QLatin1Char('N'))},
+                                           {6, QString(20, QLatin1Char('N'))}},
+                                          3));
     const char* captions[] = {"&Nuevo", "&Modificar", "&Eliminar", "Imp&ortar"};
     auto* buttons = new QVBoxLayout;
     for (int i = 0; i < 4; ++i) {
@@ -215,6 +229,10 @@ QWidget* Frm947Dialog::buildRetention() {
     buttons->addStretch();
     txtBase_ = readOnlyField(frame);
     txtRetencion_ = readOnlyField(frame);
+    txtBase_->setObjectName(QStringLiteral("TxtBase"));
+    txtRetencion_->setObjectName(QStringLiteral("TxtRetencion"));
+    txtBase_->setAlignment(Qt::AlignRight);
+    txtRetencion_->setAlignment(Qt::AlignRight);
     txtBase_->setMaxLength(20);
     txtRetencion_->setMaxLength(20);
     lblNumTrab_ = new QLabel(frame);

@@ -1,6 +1,7 @@
 #include "FrmConsistDialog.h"
 
 #include "Cp1252.h"
+#include "FormHelpers.h"
 
 #include <QFile>
 #include <QFontDatabase>
@@ -14,6 +15,7 @@ namespace ret {
 
 FrmConsistDialog::FrmConsistDialog(const QString& file, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Inconsistencias detectadas"));
+    workButtonsFromKeyboard(*this);
     auto* text = new QPlainTextEdit(this);
     text->setReadOnly(true);
     QFont font(QStringLiteral("Courier New"));

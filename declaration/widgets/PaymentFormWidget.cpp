@@ -29,7 +29,8 @@ PaymentFormWidget::PaymentFormWidget(const std::vector<std::pair<QString, QStrin
     number_->setMaxLength(15);
     number_->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
-    amount_->setFrameShape(QFrame::Panel);
+    // a styled panel draws all four sides; a plain sunken one loses two in the light
+    amount_->setFrameShape(QFrame::StyledPanel);
     amount_->setFrameShadow(QFrame::Sunken);
     amount_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     amount_->setMinimumWidth(120);

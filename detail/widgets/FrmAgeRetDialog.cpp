@@ -1,6 +1,7 @@
 #include "FrmAgeRetDialog.h"
 
 #include "Cp1252.h"
+#include "FormHelpers.h"
 #include "WaitCursor.h"
 #include "WindowPlacement.h"
 
@@ -95,6 +96,7 @@ FrmAgeRetDialog::FrmAgeRetDialog(Session& session, QWidget* parent)
     : QDialog(parent), session_(session), model_(session) {
     WaitCursor wait;
     setWindowTitle(FrmAgeRet::kCaption);
+    workButtonsFromKeyboard(*this);
     build();
     model_.onChange = [this] { sync(); };
     model_.load();
@@ -110,7 +112,7 @@ FrmAgeRetDialog::~FrmAgeRetDialog() {
 }
 
 void FrmAgeRetDialog::build() {
-    auto* subject = new QWidget(this);
+    auto* subject = new QGroupBox(QStringLiteral("Datos del Proveedor"), this);
     txtNumRuc_ = new QLineEdit(subject);
     txtNumRuc_->setObjectName(QStringLiteral("TxtNumRuc"));
     txtNumRuc_->setMaxLength(11);
@@ -146,7 +148,10 @@ void FrmAgeRetDialog::build() {
     grdRet_->setSelectionMode(QAbstractItemView::SingleSelection);
     grdRet_->setWordWrap(false);
     grdRet_->verticalHeader()->hide();
+    grdRet_->setTabKeyNavigation(false); // Tab moves on to the buttons, not along the row
     grdRet_->horizontalHeader()->setStretchLastSection(true);
+    for (const int amount : {int(FrmAgeRet::Base), int(FrmAgeRet::Retencion)})
+        grdRet_->setColumnWidth(amount, columnWidthFor(*grdRet_, amount, kWidestAmount));
     const char* captions[] = {"&Nuevo", "&Modificar", "&Eliminar"};
     auto* buttonRow = new QWidget(frame);
     auto* buttons = new QHBoxLayout(buttonRow);

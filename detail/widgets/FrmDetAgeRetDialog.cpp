@@ -1,5 +1,6 @@
 #include "FrmDetAgeRetDialog.h"
 
+#include "FormHelpers.h"
 #include "VoucherEntry.h"
 
 #include <QApplication>
@@ -22,6 +23,15 @@ namespace {
 
 constexpr int kTypeColumn = 4;
 
+// The widest amount of a payment voucher: twelve digits before the point, or eleven in the
+// brackets of a credit note.
+QString widestPaymentAmount(const QFontMetrics& metrics) {
+    const QString credit = QStringLiteral("(99,999,999,999.99)");
+    return metrics.horizontalAdvance(credit) > metrics.horizontalAdvance(kWidestAmount)
+               ? credit
+               : kWidestAmount;
+}
+
 QLineEdit* computedField(QWidget* parent) {
     auto* e = new QLineEdit(parent);
     e->setEnabled(false);
@@ -35,6 +45,7 @@ QLineEdit* computedField(QWidget* parent) {
 FrmDetAgeRetDialog::FrmDetAgeRetDialog(Session& session, QWidget* parent)
     : QDialog(parent), model_(session) {
     setWindowTitle(FrmDetAgeRet::kCaption);
+    workButtonsFromKeyboard(*this);
 
     auto* frame = new QGroupBox(QString::fromUtf8("Comprobante de Retención emitida"), this);
     txtNumRuc_ = new QLineEdit(frame);
@@ -81,7 +92,13 @@ FrmDetAgeRetDialog::FrmDetAgeRetDialog(Session& session, QWidget* parent)
     grdDetRet_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grdDetRet_->setSelectionMode(QAbstractItemView::SingleSelection);
     grdDetRet_->verticalHeader()->hide();
-    grdDetRet_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    grdDetRet_->setTabKeyNavigation(false); // Tab moves on to the buttons, not along the row
+    // a type-99 number takes 15 digits; a credit note's amount shows in brackets
+    grdDetRet_->setMinimumWidth(fitColumns(*grdDetRet_, 0,
+                                           {{1, QStringLiteral("E001")},
+                                            {2, QString(15, QLatin1Char('0'))},
+                                            {3, QStringLiteral("00/00/0000")},
+                                            {5, widestPaymentAmount(grdDetRet_->fontMetrics())}}));
     const char* captions[] = {"&Nuevo", "&Modificar", "&Eliminar"};
     auto* listButtons = new QVBoxLayout;
     for (int i = 0; i < 3; ++i) {

@@ -1,5 +1,6 @@
 #include "frmRetDetDialog.h"
 
+#include "FormHelpers.h"
 #include "VoucherEntry.h"
 
 #include <QAbstractItemView>
@@ -17,11 +18,30 @@
 #include <QVBoxLayout>
 
 namespace ret {
-namespace {} // namespace
+namespace {
+
+// A frozen drop-down list is flat grey as the frozen fields are; the style's own disabled list
+// keeps its raised gradient.
+const QString kFrozenList = QStringLiteral(
+    "QComboBox { background-color: #d4d0c8; color: #000000; border: 1px solid #a0a0a0;"
+    " border-radius: 2px; padding: 1px 4px; }");
+
+} // namespace
+
+void frmRetDetDialog::fitTypeName() {
+    // the name beside the list takes the room of the longest one, so that the window keeps
+    // its width whatever type is chosen
+    const QFontMetrics metrics(lblDesDoc_->font());
+    int widest = 0;
+    for (const QString& entry : model_.types())
+        widest = std::max(widest, metrics.horizontalAdvance(entry.right(40).trimmed()));
+    lblDesDoc_->setFixedWidth(widest);
+}
 
 frmRetDetDialog::frmRetDetDialog(Session& session, QWidget* parent)
     : QDialog(parent), model_(session) {
     setWindowTitle(frmRetDet::kCaption);
+    workButtonsFromKeyboard(*this);
     cmbTipoDoc_ = new QComboBox(this);
     cmbTipoDoc_->setObjectName(QStringLiteral("CmbTipoDoc"));
     // the drop-down shows the whole entry, 40 characters of name included
@@ -141,10 +161,11 @@ void frmRetDetDialog::sync() {
     if (cmbTipoDoc_->count() != model_.types().size()) {
         cmbTipoDoc_->clear();
         cmbTipoDoc_->addItems(model_.types());
+        fitTypeName();
     }
     cmbTipoDoc_->setCurrentIndex(model_.typeIndex());
     cmbTipoDoc_->setEnabled(keys);
-    cmbTipoDoc_->setStyleSheet(voucher::greyStyle(keys));
+    cmbTipoDoc_->setStyleSheet(keys ? QString() : kFrozenList);
     lblDesDoc_->setText(model_.desDoc());
     voucher::setText(*txtSerie_, model_.serie());
     voucher::setText(*txtNumero_, model_.numero());

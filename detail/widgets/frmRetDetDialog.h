@@ -31,6 +31,7 @@ public slots:
 
 private:
     void sync();
+    void fitTypeName();
     void applyFocus();
     bool filterKey(QObject* watched, QKeyEvent* key);
 

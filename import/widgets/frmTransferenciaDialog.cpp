@@ -1,5 +1,6 @@
 #include "frmTransferenciaDialog.h"
 
+#include "FormHelpers.h"
 #include "Session.h"
 #include "WidgetWindows.h"
 
@@ -24,6 +25,7 @@ frmTransferenciaDialog::frmTransferenciaDialog(Session& session,
       rechazados_(new QLabel(this)), progress_(new QProgressBar(this)),
       aceptar_(new QPushButton(QStringLiteral("&Aceptar"), this)) {
     setWindowTitle(import::frmTransferencia::kCaption);
+    workButtonsFromKeyboard(*this);
     auto* frame = new QGroupBox(QStringLiteral("Directorio :"), this);
     auto* choose = new QPushButton(QStringLiteral("..."), frame);
     directory_->setText(QDir::homePath());

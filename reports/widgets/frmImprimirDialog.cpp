@@ -15,6 +15,22 @@
 #include <QVBoxLayout>
 
 namespace ret::reports {
+namespace {
+
+// The widest text of each shown column: RUCs of 11 digits, periods "mm/yyyy", order numbers of
+// 10 digits, dates, control numbers of 8 digits, "NO" and "SI".
+WidestTexts widestTexts() {
+    const auto digits = [](int n) { return QString(n, QLatin1Char('0')); };
+    return {{frmImprimir::Ruc, digits(11)},
+            {frmImprimir::Periodof, QStringLiteral("00/0000")},
+            {frmImprimir::Formulario, QStringLiteral("0947")},
+            {frmImprimir::Norden, digits(10)},
+            {frmImprimir::FecEnv, QStringLiteral("00/00/0000")},
+            {frmImprimir::Control, digits(8)},
+            {frmImprimir::Rectifica, QStringLiteral("NO")}};
+}
+
+} // namespace
 
 frmImprimirDialog::frmImprimirDialog(Session& session, const QWidget* main, QWidget* parent)
     : QDialog(parent), session_(session), screens_(session, this), model_(session, screens_),
@@ -35,6 +51,7 @@ QPushButton* frmImprimirDialog::button(int index) const {
 
 void frmImprimirDialog::build() {
     setWindowTitle(model_.caption());
+    workButtonsFromKeyboard(*this);
 
     auto* options = new QGroupBox(QStringLiteral("Opciones"), this);
     options->setObjectName(QStringLiteral("Frame1"));
@@ -54,14 +71,12 @@ void frmImprimirDialog::build() {
     auto* list = new QGroupBox(model_.frameCaption(), this);
     list->setObjectName(QStringLiteral("Frame2"));
     grid_ = newListGrid(list, QStringLiteral("grdContrib"), gridModel_);
-    grid_->setWordWrap(false);
     grid_->installEventFilter(this);
     const auto& columns = model_.columns();
-    for (size_t i = 0; i < columns.size(); ++i) {
+    for (size_t i = 0; i < columns.size(); ++i)
         grid_->setColumnHidden(int(i), columns[i].hidden);
-        if (const int twips = model_.columnWidthTwips(int(i)); twips > 0)
-            grid_->setColumnWidth(int(i), twipsToPixels(twips, 0).width());
-    }
+    // the name takes what the other columns leave, so that every one is read without scrolling
+    fitColumns(*grid_, frmImprimir::Nombre, widestTexts());
     if (session().SentMode)
         grid_->setMinimumWidth(twipsToPixels(frmImprimir::kSentGridWidthTwips, 0).width());
     auto* listLayout = new QVBoxLayout(list);

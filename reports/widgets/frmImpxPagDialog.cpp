@@ -19,6 +19,7 @@ namespace ret::reports {
 frmImpxPagDialog::frmImpxPagDialog(frmImpxPag& model, QWidget* parent)
     : QDialog(parent), model_(model) {
     setWindowTitle(model.caption());
+    workButtonsFromKeyboard(*this);
 
     text1_ = new QPlainTextEdit(this);
     text1_->setObjectName(QStringLiteral("Text1"));

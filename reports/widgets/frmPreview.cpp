@@ -1,6 +1,7 @@
 #include "frmPreview.h"
 
 #include "FieldRules.h"
+#include "FormHelpers.h"
 #include "Messages.h"
 #include "ReportPainter.h"
 #include "ReportPrinting.h"
@@ -69,6 +70,7 @@ frmPreview::frmPreview(Session& session, const QString& sRut, const RangoPaginas
                        QWidget* parent)
     : QDialog(parent), session_(session), sRut_(sRut), range_(range) {
     setWindowTitle(QString::fromUtf8(kCaption));
+    workButtonsFromKeyboard(*this);
     helpTopic_ = session.SentMode ? 1015 : 1016;
     paper_ = colorOf(PaperColor::lightCyan());
 

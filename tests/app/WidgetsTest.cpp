@@ -132,6 +132,40 @@ TEST(MDIFrmTest, MenusToolbarAndWindowAreTheSystems) {
     EXPECT_EQ(main.findChild<QLabel*>("StatusPeriod")->text(), "06/2002");
 }
 
+// Records where a window stands, and whether that was asked for, when it is first shown.
+class ShownPlace final : public QObject {
+public:
+    QPoint pos{-1, -1};
+    QSize size;
+    bool placed = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && !placed) {
+            const auto* w = static_cast<QWidget*>(watched);
+            pos = w->pos();
+            size = w->size();
+            placed = w->testAttribute(Qt::WA_Moved);
+        }
+        return false;
+    }
+};
+
+TEST(MDIFrmTest, ItAsksForTheTopLeftCornerBeforeItIsShown) {
+    // a window manager places a window where it likes unless the place comes before the map
+    ScriptedMessages messages;
+    MainProgram program(messages);
+    RecordingWindows windows(program.session());
+    program.session().windows = &windows;
+    MDIFrm main(program, {[](const QString&) { return true; }, [] {}});
+    ShownPlace shown;
+    main.installEventFilter(&shown);
+    main.load(Profile(QStringLiteral("/nonexistent/HUB000.INI")));
+    EXPECT_TRUE(shown.placed);
+    EXPECT_EQ(shown.pos, QPoint(0, 0));
+    EXPECT_EQ(shown.size, QSize(637, 488));
+}
+
 class ListDialogTest : public AppEnvironment {
 protected:
     void SetUp() override {
@@ -178,6 +212,23 @@ TEST_F(ListDialogTest, EnterActsInTheGridAndTypedKeysDoNothing) {
     QTest::mouseClick(view->horizontalHeader()->viewport(), Qt::LeftButton, {},
                       QPoint(view->horizontalHeader()->sectionViewportPosition(0) + 5, 5));
     EXPECT_EQ(view->model()->index(0, 0).data().toString(), kAndina);
+}
+
+TEST_F(ListDialogTest, TabLeavesTheGridForTheButtonsAndEnterPressesThem) {
+    session.OperationMode = 1;
+    FrmContAbrir dialog(session, nullptr, nullptr);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    QTableView* view = grid(dialog);
+    ASSERT_TRUE(view->hasFocus());
+    QTest::keyClick(view, Qt::Key_Tab);
+    auto* action = qobject_cast<QPushButton*>(QApplication::focusWidget());
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->objectName(), "CmdOpciones0");
+    QTest::keyClick(action, Qt::Key_Return);
+    ASSERT_EQ(windows.opened.size(), 1u);
+    EXPECT_EQ(windows.opened[0].window, Window::Frm947);
 }
 
 TEST_F(ListDialogTest, TheSentListHidesTheCopyNumberAndEnterDeletesAfterAsking) {

@@ -1,12 +1,15 @@
 // The declaration window's widgets, offscreen: focus moves, box formats, refused keys.
 #include "Frm947Dialog.h"
 
+#include "../support/GridColumns.h"
 #include "../support/SampleEnvironment.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
 
 #include <algorithm>
@@ -137,4 +140,43 @@ TEST_F(Frm947DialogTest, SavingFromTheKeyboardStoresTheBoxesAsTheyStandOutsideTh
         EXPECT_EQ(db->scalar(stored, key + QVariantList{"410"})->toString(), "2500");
         EXPECT_EQ(c.trigger == AltG, d->isVisible()); // the closing ones closed the window
     }
+}
+
+TEST_F(Frm947DialogTest, TheRetentionTabShowsItsHeadingsAndAmountsWholeWithTotalsToTheRight) {
+    dialog->findChild<QTabWidget*>()->setCurrentIndex(Frm947::TabRetencion);
+    ASSERT_EQ(dialog->model().tab(), Frm947::TabRetencion);
+    QApplication::processEvents();
+    const auto* grid = dialog->findChild<QTableWidget*>("GrdDatos");
+    ASSERT_NE(grid, nullptr);
+    // a subject's totals take up to 12 digits before the point
+    const QString amount = QStringLiteral("999,999,999,999.99");
+    test::expectColumnsReadable(*grid, {{0, "20100070970"}, {2, amount}, {3, amount}}, 3);
+    for (const char* name : {"TxtBase", "TxtRetencion"}) {
+        const auto* total = dialog->findChild<QLineEdit*>(name);
+        ASSERT_NE(total, nullptr) << name;
+        EXPECT_TRUE(total->alignment() & Qt::AlignRight) << name;
+    }
+}
+
+// Whether the last row and column of `image` are drawn darker than `background`, as a frame's
+// edge is.
+bool edgesDrawn(const QImage& image, const QColor& background) {
+    int dark = 0;
+    const int w = image.width(), h = image.height();
+    for (int x = 2; x < w - 2; ++x)
+        dark += image.pixelColor(x, h - 1).lightness() < background.lightness() - 20;
+    for (int y = 2; y < h - 2; ++y)
+        dark += image.pixelColor(w - 1, y).lightness() < background.lightness() - 20;
+    return dark > (w + h) / 2;
+}
+
+TEST_F(Frm947DialogTest, ThePaymentAmountIsDrawnWhole) {
+    dialog->findChild<QTabWidget*>()->setCurrentIndex(Frm947::TabDeuda);
+    QApplication::processEvents();
+    QLabel* amount = nullptr;
+    for (QLabel* l : dialog->findChildren<QLabel*>())
+        if (l->frameShape() != QFrame::NoFrame)
+            amount = l;
+    ASSERT_NE(amount, nullptr);
+    EXPECT_TRUE(edgesDrawn(amount->grab().toImage(), dialog->palette().color(QPalette::Window)));
 }

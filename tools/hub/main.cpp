@@ -42,6 +42,7 @@ const Command kCommands[] = {
 };
 
 int runWindow(const QCommandLineParser& parser) {
+    const std::unique_ptr<QTranslator> texts = ret::installSpanishTexts();
     std::unique_ptr<ret::MessageSink> messages;
     if (ret::headlessRequested())
         messages = std::make_unique<ret::HeadlessMessages>();

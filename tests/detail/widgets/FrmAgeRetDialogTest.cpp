@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -126,4 +127,16 @@ TEST_F(FrmAgeRetDialogTest, EscapeLeavesAsSalirDoes) {
     QTest::keyClick(dialog.get(), Qt::Key_Escape);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(count("SELECT count(*) FROM TMPF947RPCAB"), 0);
+}
+
+TEST_F(FrmAgeRetDialogTest, TheSupplierFrameIsCaptioned) {
+    openWindow("0");
+    QStringList frames;
+    for (const QGroupBox* g : dialog->findChildren<QGroupBox*>())
+        frames << g->title();
+    EXPECT_TRUE(frames.contains("Datos del Proveedor")) << frames.join('|').toStdString();
+    const QLineEdit* ruc = field("TxtNumRuc");
+    const auto* frame = qobject_cast<const QGroupBox*>(ruc->parentWidget());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->title(), "Datos del Proveedor");
 }

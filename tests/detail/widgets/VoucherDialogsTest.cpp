@@ -4,12 +4,14 @@
 #include "WidgetWindows.h"
 #include "frmRetDetDialog.h"
 
+#include "../../support/GridColumns.h"
 #include "../../support/SampleEnvironment.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTableWidget>
 #include <QTest>
 
 using namespace ret;
@@ -141,4 +143,48 @@ TEST_F(VoucherDialogsTest, BothWindowsAreRegistered) {
     EXPECT_TRUE(opener.isRegistered(Window::FrmDetAgeRet));
     EXPECT_TRUE(opener.isRegistered(Window::frmRetDet));
     EXPECT_FALSE(opener.isRegistered(Window::FrmAgeRet));
+}
+
+TEST_F(VoucherDialogsTest, ThePaymentVoucherListShowsItsAmountsWhole) {
+    FrmDetAgeRetDialog dialog(session, nullptr);
+    show(dialog);
+    const auto* grid = dialog.findChild<QTableView*>("GrdDetRet");
+    ASSERT_NE(grid, nullptr);
+    // a type-99 number takes 15 digits; a credit note shows in brackets, one digit fewer
+    const QFontMetrics metrics(grid->font());
+    QString amount = QStringLiteral("999,999,999,999.99");
+    if (const QString credit = QStringLiteral("(99,999,999,999.99)");
+        metrics.horizontalAdvance(credit) > metrics.horizontalAdvance(amount))
+        amount = credit;
+    test::expectColumnsReadable(
+        *grid, {{1, "E001"}, {2, "999999999999999"}, {3, "15/07/2010"}, {5, amount}}, 5);
+}
+
+TEST_F(VoucherDialogsTest, ThePaymentVoucherWindowKeepsItsWidthAndGreysItsTypeList) {
+    frmRetDetDialog dialog(session, nullptr);
+    show(dialog);
+    const int width = dialog.width();
+    ASSERT_GT(dialog.model().types().size(), 1);
+    for (int i = 0; i < dialog.model().types().size(); ++i) {
+        dialog.model().chooseType(i);
+        QApplication::processEvents();
+        SCOPED_TRACE(dialog.model().types()[i].toStdString());
+        EXPECT_EQ(dialog.width(), width);
+        EXPECT_EQ(dialog.sizeHint().width(), width);
+    }
+
+    // a stored payment voucher freezes its type: the list is grey as the frozen fields are
+    session.PaymentVoucherMode = "1";
+    session.selectedPayment = {"01", "F002", "00000007", "21/07/2010", "500"};
+    frmRetDetDialog stored(session, nullptr);
+    show(stored);
+    auto* types = stored.findChild<QComboBox*>("CmbTipoDoc");
+    ASSERT_FALSE(types->isEnabled());
+    const QImage drawn = types->grab().toImage();
+    const QColor grey = field(stored, "TxtSerie")
+                            ->grab()
+                            .toImage()
+                            .pixelColor(field(stored, "TxtSerie")->width() - 6,
+                                        field(stored, "TxtSerie")->height() / 2);
+    EXPECT_EQ(drawn.pixelColor(drawn.width() / 2 + 20, drawn.height() / 2), grey);
 }

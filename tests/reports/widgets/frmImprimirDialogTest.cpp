@@ -6,6 +6,7 @@
 #include "../../support/SampleDeclaration.h"
 #include "../../support/SampleEnvironment.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -108,4 +109,27 @@ TEST_F(frmImprimirDialogTest, RangeBoxesTakeOnlyTheirKeysAndShowTheCountInTheSen
 }
 
 } // namespace
+TEST_F(frmImprimirDialogTest, TheLastRangeBoxHandsTheFocusToPreliminarWhereEnterPressesIt) {
+    NoScreens screens;
+    reports::frmImpxPag model(screens, messages);
+    model.load("00000001.PRN", 12);
+    reports::frmImpxPagDialog dialog(model, nullptr);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    dialog.desde()->setFocus();
+    dialog.desde()->clear();
+    QTest::keyClicks(dialog.desde(), "3");
+    QTest::keyClick(dialog.desde(), Qt::Key_Return);
+    dialog.hasta()->clear();
+    QTest::keyClicks(dialog.hasta(), "9");
+    QTest::keyClick(dialog.hasta(), Qt::Key_Return);
+    auto* preliminar = qobject_cast<QPushButton*>(QApplication::focusWidget());
+    ASSERT_NE(preliminar, nullptr);
+    EXPECT_EQ(preliminar->text(), "&Preliminar");
+    QTest::keyClick(preliminar, Qt::Key_Return);
+    EXPECT_EQ(model.range().nDesde, 3);
+    EXPECT_EQ(model.range().nHasta, 9);
+}
+
 } // namespace ret

@@ -34,6 +34,12 @@ protected:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("RET_HEADLESS", "1");
         env.insert("HUB000_INI", path("HUB000.INI"));
+        // the tests run side by side: each has its own single-instance locks, so that another
+        // test's copy of a program is not taken for one already running
+        const QString runtime = path("run");
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        env.insert("XDG_RUNTIME_DIR", runtime);
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(RET_BIN_DIR "/") + program, args);
         EXPECT_TRUE(p.waitForFinished(60000));

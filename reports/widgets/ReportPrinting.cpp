@@ -6,10 +6,15 @@
 #include "Session.h"
 #include "frmPreview.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+
+#include <cstdio>
+
+#include <unistd.h>
 
 namespace ret {
 namespace {
@@ -58,7 +63,7 @@ void setUpPdf(QPrinter& printer, const QString& pdfPath) {
     printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
-// Draws the report on the printer; false when the printer could not be started.
+// Draws the report on the printer; false when the printer could not be started or finished.
 bool render(const ReportDocument& document, const RangoPaginas& range, QPrinter& printer) {
     printer.setPageOrientation(document.landscape() ? QPageLayout::Landscape
                                                     : QPageLayout::Portrait);
@@ -70,17 +75,43 @@ bool render(const ReportDocument& document, const RangoPaginas& range, QPrinter&
         painter.scale(scale, scale);
         PainterSink sink(printer, painter);
         document.print(range, sink);
-        painter.end();
     }
+    const bool ended = started && painter.end();
     printer.setPageOrientation(QPageLayout::Portrait);
-    return started;
+    return ended;
 }
 
+// Whether the PDF at `path` is whole and on disk: the engine says nothing of a disk that fills
+// under it, but a whole PDF ends with its end-of-file mark.
+bool wholePdfOnDisk(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    const qint64 size = file.size();
+    if (!file.seek(qMax<qint64>(0, size - 32)))
+        return false;
+    if (!file.readAll().trimmed().endsWith("%%EOF"))
+        return false;
+    return ::fsync(file.handle()) == 0;
+}
+
+// The PDF is drawn into a scratch file beside its place, which it takes only once it is whole:
+// a PDF saved before under that name stays as it was when this one cannot be written.
 bool writePdf(const ReportDocument& document, const RangoPaginas& range, const QString& pdfPath) {
     BusyPointer busy;
-    QPrinter printer(QPrinter::HighResolution);
-    setUpPdf(printer, pdfPath);
-    return render(document, range, printer);
+    const QString scratch = pdfPath + QStringLiteral(".parcial");
+    bool drawn = false;
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        setUpPdf(printer, scratch);
+        drawn = render(document, range, printer);
+    }
+    const bool whole = drawn && wholePdfOnDisk(scratch) &&
+                       ::rename(QFile::encodeName(scratch).constData(),
+                                QFile::encodeName(pdfPath).constData()) == 0;
+    if (!whole)
+        QFile::remove(scratch);
+    return whole;
 }
 
 QString pdfNotWritten(const QString& pdfPath) {

@@ -5,6 +5,7 @@
 #include "Session.h"
 #include "frmPreview.h"
 
+#include "../../support/FullDisk.h"
 #include "../../support/ScriptedMessages.h"
 #include "../../support/TempDir.h"
 
@@ -159,6 +160,26 @@ TEST_F(ReportPrintingTest, SavedPdfIsLaidOutAsThePrint) {
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(saveReportAsPdf(path("falta.PRN"), {}, path("x.pdf"), &error));
     EXPECT_EQ(error, QStringLiteral("Archivo Físico del Reporte no Existe"));
+}
+
+// A PDF that cannot be written whole (here the file may not grow past 8 KB, as on a disk that
+// fills) is a failure, and the PDF saved before under that name stays as it was.
+TEST_F(ReportPrintingTest, APdfNotWrittenWholeFailsAndKeepsTheOldOne) {
+    const QString file = writeReport("big.PRN", 40);
+    QString error;
+    ASSERT_TRUE(saveReportAsPdf(path(file), {true, 1, 1}, path("keep.pdf"), &error));
+    const QByteArray before = readFile("keep.pdf");
+    ASSERT_LT(before.size(), 8 * 1024);
+    {
+        const test::FileSizeLimit limit(8 * 1024);
+        EXPECT_FALSE(saveReportAsPdf(path(file), {}, path("keep.pdf"), &error));
+    }
+    EXPECT_EQ(error, QStringLiteral("No se pudo escribir el archivo ") + path("keep.pdf"));
+    EXPECT_EQ(readFile("keep.pdf"), before);
+    EXPECT_EQ(QDir(path("")).entryList({"keep.pdf*"}, QDir::Files), QStringList{"keep.pdf"});
+    // with room again the whole report replaces it
+    ASSERT_TRUE(saveReportAsPdf(path(file), {}, path("keep.pdf"), &error)) << error.toStdString();
+    EXPECT_EQ(countPages(readFile("keep.pdf")), 40);
 }
 
 TEST_F(ReportPrintingTest, DirectPrintCoversEveryPageAndTheViewerItsRange) {

@@ -1,8 +1,8 @@
-#include "BanksQuery.h"
+#include "app/BanksQuery.h"
 
-#include "Database.h"
-#include "Messages.h"
-#include "Session.h"
+#include "common/Database.h"
+#include "common/Messages.h"
+#include "common/Session.h"
 
 namespace ret {
 

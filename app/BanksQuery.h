@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GridSource.h"
+#include "common/GridSource.h"
 
 #include <QSize>
 #include <QStringList>

@@ -1,10 +1,10 @@
-#include "DeclarationList.h"
+#include "app/DeclarationList.h"
 
-#include "Database.h"
-#include "ListFormats.h"
-#include "Messages.h"
-#include "Session.h"
-#include "Windows.h"
+#include "common/Database.h"
+#include "common/Messages.h"
+#include "common/Session.h"
+#include "common/Windows.h"
+#include "declaration/ListFormats.h"
 
 #include <algorithm>
 

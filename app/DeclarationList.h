@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DeclarationListSql.h"
-#include "QueriedList.h"
+#include "declaration/DeclarationListSql.h"
+#include "declaration/QueriedList.h"
 
 #include <QSize>
 #include <QStringList>

@@ -1,9 +1,9 @@
-#include "MainMenu.h"
+#include "app/MainMenu.h"
 
-#include "BanksQuery.h"
-#include "MainProgram.h"
-#include "Messages.h"
-#include "Windows.h"
+#include "app/BanksQuery.h"
+#include "app/MainProgram.h"
+#include "common/Messages.h"
+#include "common/Windows.h"
 
 #include <QFileInfo>
 

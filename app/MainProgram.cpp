@@ -1,8 +1,8 @@
-#include "MainProgram.h"
+#include "app/MainProgram.h"
 
-#include "Connection.h"
-#include "FieldRules.h"
-#include "Messages.h"
+#include "common/Connection.h"
+#include "common/FieldRules.h"
+#include "common/Messages.h"
 
 namespace ret {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Session.h"
+#include "common/Session.h"
 
 #include <functional>
 #include <memory>

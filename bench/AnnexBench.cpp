@@ -1,12 +1,12 @@
 // The annex report of a large declaration: 5,000 subjects, 20,000 retention vouchers and
 // 50,000 payment vouchers, composed into its file; prints the time, the file size and pages.
 //   build/bin/annex_bench
-#include "Compose.h"
-#include "Configuration.h"
-#include "Database.h"
-#include "Environment.h"
-#include "Installer.h"
-#include "Messages.h"
+#include "common/Configuration.h"
+#include "common/Database.h"
+#include "common/Messages.h"
+#include "reports/Compose.h"
+#include "tools/hub/Environment.h"
+#include "tools/retsetup/Installer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -3,12 +3,12 @@
 //   build/bin/declaration_bench [subjects] [vouchers per subject]
 // Payment vouchers: 3 behind every even voucher and 2 behind every odd one (50,000 for the
 // default 5,000 subjects with 4 vouchers each).
-#include "Checks.h"
-#include "Database.h"
-#include "DeclarationStore.h"
-#include "Environment.h"
-#include "Installer.h"
-#include "Messages.h"
+#include "common/Database.h"
+#include "common/Messages.h"
+#include "declaration/DeclarationStore.h"
+#include "tools/hub/Environment.h"
+#include "tools/retcheck/Checks.h"
+#include "tools/retsetup/Installer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

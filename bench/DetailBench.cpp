@@ -1,15 +1,15 @@
 // The detail windows on a large declaration: with 5,000 subjects staged, opening a subject of
 // 1,000 vouchers, adding one more voucher and returning, then returning to the declaration.
 //   build/bin/detail_bench
-#include "Database.h"
-#include "Environment.h"
-#include "FieldRules.h"
-#include "Frm947.h"
-#include "FrmAgeRet.h"
-#include "Installer.h"
-#include "Messages.h"
-#include "Session.h"
-#include "Windows.h"
+#include "common/Database.h"
+#include "common/FieldRules.h"
+#include "common/Messages.h"
+#include "common/Session.h"
+#include "common/Windows.h"
+#include "declaration/Frm947.h"
+#include "detail/FrmAgeRet.h"
+#include "tools/hub/Environment.h"
+#include "tools/retsetup/Installer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

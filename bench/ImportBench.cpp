@@ -2,13 +2,13 @@
 // few hundred refused lines; next to the engine inserting the same staged rows itself; and the
 // peak memory, which stays flat when the file grows ten times.
 //   build/bin/import_bench [lines]
-#include "Database.h"
-#include "Environment.h"
-#include "FieldRules.h"
-#include "ImportRun.h"
-#include "Installer.h"
-#include "Messages.h"
-#include "Session.h"
+#include "common/Database.h"
+#include "common/FieldRules.h"
+#include "common/Messages.h"
+#include "common/Session.h"
+#include "import/ImportRun.h"
+#include "tools/hub/Environment.h"
+#include "tools/retsetup/Installer.h"
 
 #include <QCoreApplication>
 #include <QDir>

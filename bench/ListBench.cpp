@@ -1,11 +1,11 @@
 // Opening the registered-declarations list with many declarations of the user's contributors.
 //   build/bin/list_bench [declarations]
-#include "Database.h"
-#include "DeclarationList.h"
-#include "Environment.h"
-#include "Installer.h"
-#include "Messages.h"
-#include "Session.h"
+#include "app/DeclarationList.h"
+#include "common/Database.h"
+#include "common/Messages.h"
+#include "common/Session.h"
+#include "tools/hub/Environment.h"
+#include "tools/retsetup/Installer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

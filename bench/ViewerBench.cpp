@@ -1,12 +1,12 @@
 // The viewer on a report of thousands of pages, and printing a thousand pages to PDF: a report
 // of 60 text lines and a box per page is written as PrintScript, then opened in the viewer
 // (first page on screen), paged to its last page, and printed to PDF (its first 1,000 pages).
-#include "FieldRules.h"
-#include "Messages.h"
-#include "PrintScript.h"
-#include "ReportPrinting.h"
-#include "Session.h"
-#include "frmPreview.h"
+#include "common/FieldRules.h"
+#include "common/Messages.h"
+#include "common/PrintScript.h"
+#include "common/Session.h"
+#include "reports/widgets/ReportPrinting.h"
+#include "reports/widgets/frmPreview.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "BatchSession.h"
+#include "common/BatchSession.h"
 
-#include "Connection.h"
+#include "common/Connection.h"
 
 namespace ret {
 

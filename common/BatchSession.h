@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Database.h"
-#include "FieldRules.h"
-#include "Session.h"
-#include "Windows.h"
+#include "common/Database.h"
+#include "common/FieldRules.h"
+#include "common/Session.h"
+#include "common/Windows.h"
 
 #include <memory>
 

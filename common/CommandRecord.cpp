@@ -1,6 +1,6 @@
-#include "CommandRecord.h"
+#include "common/CommandRecord.h"
 
-#include "Messages.h"
+#include "common/Messages.h"
 
 namespace ret {
 namespace {

@@ -1,4 +1,4 @@
-#include "Configuration.h"
+#include "common/Configuration.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Profile.h"
+#include "common/Profile.h"
 
 #include <QString>
 

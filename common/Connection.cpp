@@ -1,8 +1,8 @@
-#include "Connection.h"
+#include "common/Connection.h"
 
-#include "Messages.h"
-#include "Schema.h"
-#include "WholeFile.h"
+#include "common/Messages.h"
+#include "common/Schema.h"
+#include "common/WholeFile.h"
 
 namespace ret {
 namespace {

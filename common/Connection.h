@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Configuration.h"
-#include "Database.h"
+#include "common/Configuration.h"
+#include "common/Database.h"
 
 #include <memory>
 

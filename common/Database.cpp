@@ -1,7 +1,7 @@
-#include "Database.h"
+#include "common/Database.h"
 
-#include "Decimal.h"
-#include "Schema.h"
+#include "common/Decimal.h"
+#include "common/Schema.h"
 
 #include <QAtomicInt>
 #include <QFileInfo>

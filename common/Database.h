@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DbError.h"
-#include "SqlDialect.h"
+#include "common/DbError.h"
+#include "common/SqlDialect.h"
 
 #include <QDate>
 #include <QSqlDatabase>

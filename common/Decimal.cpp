@@ -1,4 +1,4 @@
-#include "Decimal.h"
+#include "common/Decimal.h"
 
 #include <limits>
 

@@ -1,6 +1,6 @@
-#include "FieldRules.h"
+#include "common/FieldRules.h"
 
-#include "Messages.h"
+#include "common/Messages.h"
 
 #include <QDate>
 #include <QFile>

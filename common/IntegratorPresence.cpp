@@ -1,4 +1,4 @@
-#include "IntegratorPresence.h"
+#include "common/IntegratorPresence.h"
 
 #include <QLocalSocket>
 

@@ -1,9 +1,9 @@
-#include "Lookups.h"
+#include "common/Lookups.h"
 
-#include "Database.h"
-#include "Decimal.h"
-#include "FieldRules.h"
-#include "Parameters.h"
+#include "common/Database.h"
+#include "common/Decimal.h"
+#include "common/FieldRules.h"
+#include "common/Parameters.h"
 
 #include <stdexcept>
 

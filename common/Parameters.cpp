@@ -1,4 +1,4 @@
-#include "Parameters.h"
+#include "common/Parameters.h"
 
 namespace ret {
 

@@ -1,7 +1,7 @@
-#include "PrintScript.h"
+#include "common/PrintScript.h"
 
-#include "Cp1252.h"
-#include "Decimal.h"
+#include "common/Cp1252.h"
+#include "common/Decimal.h"
 
 #include <QIODevice>
 

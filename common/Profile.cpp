@@ -1,7 +1,7 @@
-#include "Profile.h"
+#include "common/Profile.h"
 
-#include "Cp1252.h"
-#include "WholeFile.h"
+#include "common/Cp1252.h"
+#include "common/WholeFile.h"
 
 #include <QDir>
 #include <QFile>

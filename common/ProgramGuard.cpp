@@ -1,7 +1,7 @@
-#include "ProgramGuard.h"
+#include "common/ProgramGuard.h"
 
-#include "DbError.h"
-#include "Messages.h"
+#include "common/DbError.h"
+#include "common/Messages.h"
 
 #include <QtGlobal>
 

@@ -1,7 +1,7 @@
-#include "ReportRegister.h"
+#include "common/ReportRegister.h"
 
-#include "Configuration.h"
-#include "Database.h"
+#include "common/Configuration.h"
+#include "common/Database.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WholeFile.h"
+#include "common/WholeFile.h"
 
 #include <QByteArray>
 #include <QDateTime>

@@ -1,6 +1,6 @@
-#include "RowCheck.h"
+#include "common/RowCheck.h"
 
-#include "Cp1252.h"
+#include "common/Cp1252.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,4 +1,4 @@
-#include "Schema.h"
+#include "common/Schema.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Configuration.h"
+#include "common/Configuration.h"
 
 #include <QString>
 
@@ -74,7 +74,7 @@ struct Session {
     FieldRules* rules = nullptr;
     WindowOpener* windows = nullptr;
 
-    ListRow listRow; // set by the lists before they open the declaration window
+    ListRow listRow;                  // set by the lists before they open the declaration window
     SubjectSelection selectedSubject; // set by the declaration window before the subject window
     VoucherSelection selectedVoucher; // set by the subject window before the voucher window
     PaymentSelection selectedPayment; // set by the voucher window before the payment window

@@ -1,6 +1,6 @@
-#include "SqlDialect.h"
+#include "common/SqlDialect.h"
 
-#include "Schema.h"
+#include "common/Schema.h"
 
 namespace ret {
 namespace {

@@ -1,7 +1,7 @@
-#include "Completeness.h"
+#include "declaration/Completeness.h"
 
-#include "Decimal.h"
-#include "NumberFormat.h"
+#include "common/Decimal.h"
+#include "common/NumberFormat.h"
 
 namespace ret {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PaymentForm.h"
+#include "declaration/PaymentForm.h"
 
 #include <QStringList>
 

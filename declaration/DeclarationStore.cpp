@@ -1,11 +1,11 @@
-#include "DeclarationStore.h"
+#include "declaration/DeclarationStore.h"
 
-#include "Database.h"
-#include "Decimal.h"
-#include "NumberFormat.h"
-#include "Parameters.h"
-#include "RowCheck.h"
-#include "Schema.h"
+#include "common/Database.h"
+#include "common/Decimal.h"
+#include "common/NumberFormat.h"
+#include "common/Parameters.h"
+#include "common/RowCheck.h"
+#include "common/Schema.h"
 
 #include <set>
 

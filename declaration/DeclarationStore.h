@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Completeness.h"
+#include "declaration/Completeness.h"
 
 #include <QDate>
 #include <QString>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DeclarationStore.h"
-#include "PaymentForm.h"
-#include "Period.h"
+#include "declaration/DeclarationStore.h"
+#include "declaration/PaymentForm.h"
+#include "declaration/Period.h"
 
 #include <QDate>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "Period.h"
+#include "declaration/Period.h"
 
 namespace ret {
 

@@ -1,7 +1,7 @@
-#include "RetentionRate.h"
+#include "declaration/RetentionRate.h"
 
-#include "Database.h"
-#include "Parameters.h"
+#include "common/Database.h"
+#include "common/Parameters.h"
 
 #include <QStringList>
 

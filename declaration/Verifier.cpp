@@ -1,4 +1,4 @@
-#include "Verifier.h"
+#include "declaration/Verifier.h"
 
 namespace ret {
 

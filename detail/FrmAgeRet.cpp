@@ -1,11 +1,11 @@
-#include "FrmAgeRet.h"
+#include "detail/FrmAgeRet.h"
 
-#include "Database.h"
-#include "FieldRules.h"
-#include "Messages.h"
-#include "NumberFormat.h"
-#include "Session.h"
-#include "Windows.h"
+#include "common/Database.h"
+#include "common/FieldRules.h"
+#include "common/Messages.h"
+#include "common/NumberFormat.h"
+#include "common/Session.h"
+#include "common/Windows.h"
 
 namespace ret {
 namespace {

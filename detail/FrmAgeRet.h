@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SubjectStore.h"
+#include "detail/SubjectStore.h"
 
 #include <QString>
 #include <QStringList>

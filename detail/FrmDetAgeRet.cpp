@@ -1,14 +1,14 @@
-#include "FrmDetAgeRet.h"
+#include "detail/FrmDetAgeRet.h"
 
-#include "Database.h"
-#include "Decimal.h"
-#include "FieldRules.h"
-#include "Messages.h"
-#include "NumberFormat.h"
-#include "SerieRules.h"
-#include "Session.h"
-#include "VoucherFields.h"
-#include "Windows.h"
+#include "common/Database.h"
+#include "common/Decimal.h"
+#include "common/FieldRules.h"
+#include "common/Messages.h"
+#include "common/NumberFormat.h"
+#include "common/Session.h"
+#include "common/Windows.h"
+#include "detail/SerieRules.h"
+#include "detail/VoucherFields.h"
 
 namespace ret {
 namespace {

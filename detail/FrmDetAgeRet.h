@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VoucherEntryFields.h"
+#include "detail/VoucherEntryFields.h"
 
 #include <QString>
 

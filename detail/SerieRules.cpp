@@ -1,6 +1,6 @@
-#include "SerieRules.h"
+#include "detail/SerieRules.h"
 
-#include "FieldRules.h"
+#include "common/FieldRules.h"
 
 namespace ret::serie {
 namespace {

@@ -1,7 +1,7 @@
-#include "SubjectStore.h"
+#include "detail/SubjectStore.h"
 
-#include "Database.h"
-#include "Schema.h"
+#include "common/Database.h"
+#include "common/Schema.h"
 
 namespace ret {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DbError.h"
-#include "Decimal.h"
+#include "common/DbError.h"
+#include "common/Decimal.h"
 
 #include <QDate>
 #include <QString>

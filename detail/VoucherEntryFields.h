@@ -1,11 +1,11 @@
 #pragma once
 
-#include "Decimal.h"
-#include "FieldRules.h"
-#include "Messages.h"
-#include "SerieRules.h"
-#include "Session.h"
-#include "VoucherFields.h"
+#include "common/Decimal.h"
+#include "common/FieldRules.h"
+#include "common/Messages.h"
+#include "common/Session.h"
+#include "detail/SerieRules.h"
+#include "detail/VoucherFields.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "VoucherFields.h"
+#include "detail/VoucherFields.h"
 
-#include "NumberFormat.h"
+#include "common/NumberFormat.h"
 
 namespace ret::voucher {
 

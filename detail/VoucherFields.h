@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Decimal.h"
+#include "common/Decimal.h"
 
 #include <QDate>
 #include <QString>

@@ -1,12 +1,12 @@
-#include "ImportErrorReport.h"
+#include "import/ImportErrorReport.h"
 
-#include "Configuration.h"
-#include "Cp1252.h"
-#include "Database.h"
-#include "Messages.h"
-#include "PrintScript.h"
-#include "ReportRegister.h"
-#include "WholeFile.h"
+#include "common/Configuration.h"
+#include "common/Cp1252.h"
+#include "common/Database.h"
+#include "common/Messages.h"
+#include "common/PrintScript.h"
+#include "common/ReportRegister.h"
+#include "common/WholeFile.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,10 +1,10 @@
-#include "ImportFields.h"
+#include "import/ImportFields.h"
 
-#include "Database.h"
-#include "Decimal.h"
-#include "FieldRules.h"
-#include "Lookups.h"
-#include "SerieRules.h"
+#include "common/Database.h"
+#include "common/Decimal.h"
+#include "common/FieldRules.h"
+#include "common/Lookups.h"
+#include "detail/SerieRules.h"
 
 #include <map>
 

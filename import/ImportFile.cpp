@@ -1,6 +1,6 @@
-#include "ImportFile.h"
+#include "import/ImportFile.h"
 
-#include "Cp1252.h"
+#include "common/Cp1252.h"
 
 #include <QIODevice>
 #include <QStringDecoder>

@@ -1,9 +1,9 @@
-#include "frmTransferencia.h"
+#include "import/frmTransferencia.h"
 
-#include "Database.h"
-#include "ImportErrorReport.h"
-#include "Messages.h"
-#include "Session.h"
+#include "common/Database.h"
+#include "common/Messages.h"
+#include "common/Session.h"
+#include "import/ImportErrorReport.h"
 
 namespace ret::import {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ImportRun.h"
-#include "Messages.h"
+#include "common/Messages.h"
+#include "import/ImportRun.h"
 
 #include <QString>
 

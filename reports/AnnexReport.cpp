@@ -1,11 +1,11 @@
-#include "AnnexReport.h"
+#include "reports/AnnexReport.h"
 
-#include "Database.h"
-#include "DeclarationReport.h"
-#include "FieldRules.h"
-#include "NumberFormat.h"
-#include "Parameters.h"
-#include "PrintScript.h"
+#include "common/Database.h"
+#include "common/FieldRules.h"
+#include "common/NumberFormat.h"
+#include "common/Parameters.h"
+#include "common/PrintScript.h"
+#include "reports/DeclarationReport.h"
 
 #include <QHash>
 

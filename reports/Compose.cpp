@@ -1,13 +1,13 @@
-#include "Compose.h"
+#include "reports/Compose.h"
 
-#include "AnnexReport.h"
-#include "Database.h"
-#include "DeclarationReport.h"
-#include "FieldRules.h"
-#include "Messages.h"
-#include "PrintScript.h"
-#include "ReportRegister.h"
-#include "WholeFile.h"
+#include "common/Database.h"
+#include "common/FieldRules.h"
+#include "common/Messages.h"
+#include "common/PrintScript.h"
+#include "common/ReportRegister.h"
+#include "common/WholeFile.h"
+#include "reports/AnnexReport.h"
+#include "reports/DeclarationReport.h"
 
 #include <QBuffer>
 

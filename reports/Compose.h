@@ -1,7 +1,7 @@
 #pragma once
 
 // the declaration key only (no code of the declaration library is used)
-#include "DeclarationStore.h"
+#include "declaration/DeclarationStore.h"
 
 #include <QDateTime>
 #include <QString>

@@ -1,11 +1,11 @@
-#include "DeclarationReport.h"
+#include "reports/DeclarationReport.h"
 
-#include "Database.h"
-#include "Decimal.h"
-#include "FieldRules.h"
-#include "NumberFormat.h"
-#include "Parameters.h"
-#include "PrintScript.h"
+#include "common/Database.h"
+#include "common/Decimal.h"
+#include "common/FieldRules.h"
+#include "common/NumberFormat.h"
+#include "common/Parameters.h"
+#include "common/PrintScript.h"
 
 namespace ret::reports {
 namespace {

@@ -1,6 +1,6 @@
-#include "ReportDocument.h"
+#include "reports/ReportDocument.h"
 
-#include "Cp1252.h"
+#include "common/Cp1252.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "QueriedList.h"
+#include "declaration/QueriedList.h"
 
 #include <QDateTime>
 #include <QStringList>

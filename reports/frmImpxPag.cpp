@@ -1,7 +1,7 @@
-#include "frmImpxPag.h"
+#include "reports/frmImpxPag.h"
 
-#include "Messages.h"
-#include "ReportScreens.h"
+#include "common/Messages.h"
+#include "reports/ReportScreens.h"
 
 #include <QStringList>
 

@@ -1,9 +1,9 @@
-#include "AppWindows.h"
+#include "app/widgets/AppWindows.h"
 
-#include "DeclarationListDialog.h"
-#include "FrmConsultas.h"
-#include "WidgetWindows.h"
-#include "frmAcercade.h"
+#include "app/widgets/DeclarationListDialog.h"
+#include "app/widgets/FrmConsultas.h"
+#include "app/widgets/frmAcercade.h"
+#include "common/widgets/WidgetWindows.h"
 
 namespace ret {
 

@@ -1,7 +1,7 @@
-#include "DeclarationListDialog.h"
+#include "app/widgets/DeclarationListDialog.h"
 
-#include "FormHelpers.h"
-#include "WaitCursor.h"
+#include "common/widgets/FormHelpers.h"
+#include "common/widgets/WaitCursor.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

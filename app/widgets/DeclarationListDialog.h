@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DeclarationList.h"
-#include "GridModel.h"
+#include "app/DeclarationList.h"
+#include "common/widgets/GridModel.h"
 
 #include <QDialog>
 

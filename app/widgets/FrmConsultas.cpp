@@ -1,7 +1,7 @@
-#include "FrmConsultas.h"
+#include "app/widgets/FrmConsultas.h"
 
-#include "FormHelpers.h"
-#include "WaitCursor.h"
+#include "common/widgets/FormHelpers.h"
+#include "common/widgets/WaitCursor.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

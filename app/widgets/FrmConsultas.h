@@ -1,7 +1,7 @@
 #pragma once
 
-#include "BanksQuery.h"
-#include "GridModel.h"
+#include "app/BanksQuery.h"
+#include "common/widgets/GridModel.h"
 
 #include <QDialog>
 

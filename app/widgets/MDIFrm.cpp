@@ -1,8 +1,8 @@
-#include "MDIFrm.h"
+#include "app/widgets/MDIFrm.h"
 
-#include "MainProgram.h"
-#include "StatusBar.h"
-#include "WindowPlacement.h"
+#include "app/MainProgram.h"
+#include "app/widgets/StatusBar.h"
+#include "common/WindowPlacement.h"
 
 #include <QApplication>
 #include <QDesktopServices>

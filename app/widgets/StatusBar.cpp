@@ -1,6 +1,6 @@
-#include "StatusBar.h"
+#include "app/widgets/StatusBar.h"
 
-#include "Session.h"
+#include "common/Session.h"
 
 #include <QLabel>
 

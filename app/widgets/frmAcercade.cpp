@@ -1,7 +1,7 @@
-#include "frmAcercade.h"
+#include "app/widgets/frmAcercade.h"
 
-#include "About.h"
-#include "FormHelpers.h"
+#include "app/About.h"
+#include "common/widgets/FormHelpers.h"
 
 #include <QApplication>
 #include <QFrame>

@@ -1,4 +1,4 @@
-#include "MessageBoxes.h"
+#include "common/widgets/MessageBoxes.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Messages.h"
+#include "common/Messages.h"
 
 #include <QCoreApplication>
 #include <QPointer>

@@ -1,9 +1,9 @@
-#include "DeclarationWindows.h"
+#include "declaration/widgets/DeclarationWindows.h"
 
-#include "Frm947Dialog.h"
-#include "FrmConsistDialog.h"
-#include "Session.h"
-#include "WidgetWindows.h"
+#include "common/Session.h"
+#include "common/widgets/WidgetWindows.h"
+#include "declaration/widgets/Frm947Dialog.h"
+#include "declaration/widgets/FrmConsistDialog.h"
 
 namespace ret {
 

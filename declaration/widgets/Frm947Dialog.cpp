@@ -1,11 +1,11 @@
-#include "Frm947Dialog.h"
+#include "declaration/widgets/Frm947Dialog.h"
 
-#include "DbError.h"
-#include "DeclarationStore.h"
-#include "FormHelpers.h"
-#include "NumberFormat.h"
-#include "PaymentFormWidget.h"
-#include "Session.h"
+#include "common/DbError.h"
+#include "common/NumberFormat.h"
+#include "common/Session.h"
+#include "common/widgets/FormHelpers.h"
+#include "declaration/DeclarationStore.h"
+#include "declaration/widgets/PaymentFormWidget.h"
 
 #include <QApplication>
 #include <QButtonGroup>

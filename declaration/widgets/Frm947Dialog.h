@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Frm947.h"
+#include "declaration/Frm947.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
-#include "FrmConsistDialog.h"
+#include "declaration/widgets/FrmConsistDialog.h"
 
-#include "Cp1252.h"
-#include "FormHelpers.h"
+#include "common/Cp1252.h"
+#include "common/widgets/FormHelpers.h"
 
 #include <QFile>
 #include <QFontDatabase>

@@ -1,4 +1,4 @@
-#include "PaymentFormWidget.h"
+#include "declaration/widgets/PaymentFormWidget.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

@@ -1,9 +1,9 @@
-#include "FrmAgeRetDialog.h"
+#include "detail/widgets/FrmAgeRetDialog.h"
 
-#include "Cp1252.h"
-#include "FormHelpers.h"
-#include "WaitCursor.h"
-#include "WindowPlacement.h"
+#include "common/Cp1252.h"
+#include "common/WindowPlacement.h"
+#include "common/widgets/FormHelpers.h"
+#include "common/widgets/WaitCursor.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>

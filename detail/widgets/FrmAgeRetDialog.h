@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FrmAgeRet.h"
+#include "detail/FrmAgeRet.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
-#include "FrmDetAgeRetDialog.h"
+#include "detail/widgets/FrmDetAgeRetDialog.h"
 
-#include "FormHelpers.h"
-#include "VoucherEntry.h"
+#include "common/widgets/FormHelpers.h"
+#include "detail/widgets/VoucherEntry.h"
 
 #include <QApplication>
 #include <QClipboard>

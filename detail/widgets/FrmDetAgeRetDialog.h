@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FrmDetAgeRet.h"
+#include "detail/FrmDetAgeRet.h"
 
-#include "VoucherFieldFilter.h"
+#include "detail/widgets/VoucherFieldFilter.h"
 
 #include <QDialog>
 

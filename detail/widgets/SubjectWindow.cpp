@@ -1,8 +1,8 @@
-#include "SubjectWindow.h"
+#include "detail/widgets/SubjectWindow.h"
 
-#include "FrmAgeRetDialog.h"
-#include "Session.h"
-#include "WidgetWindows.h"
+#include "common/Session.h"
+#include "common/widgets/WidgetWindows.h"
+#include "detail/widgets/FrmAgeRetDialog.h"
 
 namespace ret {
 

@@ -1,4 +1,4 @@
-#include "VoucherEntry.h"
+#include "detail/widgets/VoucherEntry.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VoucherEntry.h"
+#include "detail/widgets/VoucherEntry.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,9 +1,9 @@
-#include "VoucherWindows.h"
+#include "detail/widgets/VoucherWindows.h"
 
-#include "FrmDetAgeRetDialog.h"
-#include "Session.h"
-#include "WidgetWindows.h"
-#include "frmRetDetDialog.h"
+#include "common/Session.h"
+#include "common/widgets/WidgetWindows.h"
+#include "detail/widgets/FrmDetAgeRetDialog.h"
+#include "detail/widgets/frmRetDetDialog.h"
 
 namespace ret {
 

@@ -1,7 +1,7 @@
-#include "frmRetDetDialog.h"
+#include "detail/widgets/frmRetDetDialog.h"
 
-#include "FormHelpers.h"
-#include "VoucherEntry.h"
+#include "common/widgets/FormHelpers.h"
+#include "detail/widgets/VoucherEntry.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

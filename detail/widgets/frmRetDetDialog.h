@@ -1,8 +1,8 @@
 #pragma once
 
-#include "frmRetDet.h"
+#include "detail/frmRetDet.h"
 
-#include "VoucherFieldFilter.h"
+#include "detail/widgets/VoucherFieldFilter.h"
 
 #include <QDialog>
 

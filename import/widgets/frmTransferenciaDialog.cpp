@@ -1,8 +1,8 @@
-#include "frmTransferenciaDialog.h"
+#include "import/widgets/frmTransferenciaDialog.h"
 
-#include "FormHelpers.h"
-#include "Session.h"
-#include "WidgetWindows.h"
+#include "common/Session.h"
+#include "common/widgets/FormHelpers.h"
+#include "common/widgets/WidgetWindows.h"
 
 #include <QApplication>
 #include <QDir>

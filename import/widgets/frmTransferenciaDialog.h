@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frmTransferencia.h"
+#include "import/frmTransferencia.h"
 
 #include <QDialog>
 

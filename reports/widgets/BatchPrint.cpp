@@ -1,13 +1,13 @@
-#include "BatchPrint.h"
+#include "reports/widgets/BatchPrint.h"
 
-#include "BatchSession.h"
-#include "FieldRules.h"
-#include "Messages.h"
-#include "ReportPrinting.h"
-#include "ReportScreens.h"
-#include "Session.h"
-#include "Windows.h"
-#include "frmImprimir.h"
+#include "common/BatchSession.h"
+#include "common/FieldRules.h"
+#include "common/Messages.h"
+#include "common/Session.h"
+#include "common/Windows.h"
+#include "reports/ReportScreens.h"
+#include "reports/frmImprimir.h"
+#include "reports/widgets/ReportPrinting.h"
 
 #include <QFileInfo>
 

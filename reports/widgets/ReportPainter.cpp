@@ -1,4 +1,4 @@
-#include "ReportPainter.h"
+#include "reports/widgets/ReportPainter.h"
 
 #include <QFont>
 #include <QFontMetricsF>

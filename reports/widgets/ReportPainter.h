@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PrintScript.h"
+#include "common/PrintScript.h"
 
 #include <vector>
 

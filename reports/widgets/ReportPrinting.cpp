@@ -1,10 +1,10 @@
-#include "ReportPrinting.h"
+#include "reports/widgets/ReportPrinting.h"
 
-#include "FieldRules.h"
-#include "Messages.h"
-#include "ReportPainter.h"
-#include "Session.h"
-#include "frmPreview.h"
+#include "common/FieldRules.h"
+#include "common/Messages.h"
+#include "common/Session.h"
+#include "reports/widgets/ReportPainter.h"
+#include "reports/widgets/frmPreview.h"
 
 #include <QFile>
 #include <QGuiApplication>

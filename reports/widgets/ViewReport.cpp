@@ -1,10 +1,10 @@
-#include "ViewReport.h"
+#include "reports/widgets/ViewReport.h"
 
-#include "Configuration.h"
-#include "FieldRules.h"
-#include "Messages.h"
-#include "ReportPrinting.h"
-#include "Session.h"
+#include "common/Configuration.h"
+#include "common/FieldRules.h"
+#include "common/Messages.h"
+#include "common/Session.h"
+#include "reports/widgets/ReportPrinting.h"
 
 #include <QFileInfo>
 #include <QTextStream>

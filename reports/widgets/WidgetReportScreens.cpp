@@ -1,8 +1,8 @@
-#include "WidgetReportScreens.h"
+#include "reports/widgets/WidgetReportScreens.h"
 
-#include "ReportPrinting.h"
-#include "Session.h"
-#include "frmImpxPagDialog.h"
+#include "common/Session.h"
+#include "reports/widgets/ReportPrinting.h"
+#include "reports/widgets/frmImpxPagDialog.h"
 
 #include <QApplication>
 

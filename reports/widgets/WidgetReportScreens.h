@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ReportScreens.h"
+#include "reports/ReportScreens.h"
 
 #include <QPointer>
 #include <QWidget>

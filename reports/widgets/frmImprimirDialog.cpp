@@ -1,10 +1,10 @@
-#include "frmImprimirDialog.h"
+#include "reports/widgets/frmImprimirDialog.h"
 
-#include "FormHelpers.h"
-#include "Session.h"
-#include "WaitCursor.h"
-#include "WidgetWindows.h"
-#include "WindowPlacement.h"
+#include "common/Session.h"
+#include "common/WindowPlacement.h"
+#include "common/widgets/FormHelpers.h"
+#include "common/widgets/WaitCursor.h"
+#include "common/widgets/WidgetWindows.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

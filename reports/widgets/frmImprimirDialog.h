@@ -1,8 +1,8 @@
 #pragma once
 
-#include "GridModel.h"
-#include "WidgetReportScreens.h"
-#include "frmImprimir.h"
+#include "common/widgets/GridModel.h"
+#include "reports/frmImprimir.h"
+#include "reports/widgets/WidgetReportScreens.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
-#include "frmImpxPagDialog.h"
+#include "reports/widgets/frmImpxPagDialog.h"
 
-#include "FormHelpers.h"
-#include "frmImpxPag.h"
+#include "common/widgets/FormHelpers.h"
+#include "reports/frmImpxPag.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

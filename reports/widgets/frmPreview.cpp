@@ -1,11 +1,11 @@
-#include "frmPreview.h"
+#include "reports/widgets/frmPreview.h"
 
-#include "FieldRules.h"
-#include "FormHelpers.h"
-#include "Messages.h"
-#include "ReportPainter.h"
-#include "ReportPrinting.h"
-#include "Session.h"
+#include "common/FieldRules.h"
+#include "common/Messages.h"
+#include "common/Session.h"
+#include "common/widgets/FormHelpers.h"
+#include "reports/widgets/ReportPainter.h"
+#include "reports/widgets/ReportPrinting.h"
 
 #include <QAction>
 #include <QFileDialog>

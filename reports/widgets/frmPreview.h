@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PrintScript.h"
-#include "ReportDocument.h"
+#include "common/PrintScript.h"
+#include "reports/ReportDocument.h"
 
 #include <QColor>
 #include <QDialog>

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "Environment.h"
-#include "RecordingWindows.h"
+#include "tests/app/RecordingWindows.h"
+#include "tools/hub/Environment.h"
 
-#include "Database.h"
-#include "Schema.h"
-#include "Session.h"
+#include "common/Database.h"
+#include "common/Schema.h"
+#include "common/Session.h"
 
-#include "../support/ScriptedMessages.h"
-#include "../support/TempDir.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempDir.h"
 
 #include <QStringList>
 #include <QTextStream>

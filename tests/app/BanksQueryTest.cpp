@@ -1,6 +1,6 @@
-#include "AppEnvironment.h"
+#include "tests/app/AppEnvironment.h"
 
-#include "BanksQuery.h"
+#include "app/BanksQuery.h"
 
 using namespace ret;
 using namespace ret::test;

@@ -1,6 +1,6 @@
-#include "AppEnvironment.h"
+#include "tests/app/AppEnvironment.h"
 
-#include "DeclarationList.h"
+#include "app/DeclarationList.h"
 
 using namespace ret;
 using namespace ret::test;

@@ -1,9 +1,9 @@
-#include "MainMenu.h"
-#include "MainProgram.h"
-#include "RecordingWindows.h"
+#include "app/MainMenu.h"
+#include "app/MainProgram.h"
+#include "tests/app/RecordingWindows.h"
 
-#include "../support/ScriptedMessages.h"
-#include "../support/TempDir.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempDir.h"
 
 #include <QDir>
 

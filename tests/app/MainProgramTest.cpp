@@ -1,13 +1,13 @@
-#include "MainProgram.h"
-#include "Environment.h"
-#include "MainMenu.h"
+#include "app/MainProgram.h"
+#include "app/MainMenu.h"
+#include "tools/hub/Environment.h"
 
-#include "Database.h"
-#include "Profile.h"
-#include "Schema.h"
+#include "common/Database.h"
+#include "common/Profile.h"
+#include "common/Schema.h"
 
-#include "../support/ScriptedMessages.h"
-#include "../support/TempDir.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempDir.h"
 
 #include <QDir>
 #include <QSqlDatabase>

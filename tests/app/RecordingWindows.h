@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Session.h"
-#include "Windows.h"
+#include "common/Session.h"
+#include "common/Windows.h"
 
 #include <functional>
 #include <map>

@@ -1,14 +1,14 @@
-#include "AppEnvironment.h"
+#include "tests/app/AppEnvironment.h"
 
-#include "AppWindows.h"
+#include "app/widgets/AppWindows.h"
 
-#include "DeclarationListDialog.h"
-#include "FormHelpers.h"
-#include "FrmConsultas.h"
-#include "MDIFrm.h"
-#include "MainProgram.h"
-#include "WidgetWindows.h"
-#include "frmAcercade.h"
+#include "app/MainProgram.h"
+#include "app/widgets/DeclarationListDialog.h"
+#include "app/widgets/FrmConsultas.h"
+#include "app/widgets/MDIFrm.h"
+#include "app/widgets/frmAcercade.h"
+#include "common/widgets/FormHelpers.h"
+#include "common/widgets/WidgetWindows.h"
 
 #include <QAction>
 #include <QApplication>

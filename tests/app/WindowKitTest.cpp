@@ -1,17 +1,17 @@
 // The window kit as a person meets it, offscreen: Enter on a focused button, the focus drawn,
 // message boxes in Spanish and centred on their window.
-#include "AppWindows.h"
-#include "DeclarationWindows.h"
-#include "FormHelpers.h"
-#include "MessageBoxes.h"
-#include "SubjectWindow.h"
-#include "VoucherWindows.h"
-#include "WidgetWindows.h"
-#include "frmImprimirDialog.h"
-#include "frmTransferenciaDialog.h"
+#include "app/widgets/AppWindows.h"
+#include "common/widgets/FormHelpers.h"
+#include "common/widgets/MessageBoxes.h"
+#include "common/widgets/WidgetWindows.h"
+#include "declaration/widgets/DeclarationWindows.h"
+#include "detail/widgets/SubjectWindow.h"
+#include "detail/widgets/VoucherWindows.h"
+#include "import/widgets/frmTransferenciaDialog.h"
+#include "reports/widgets/frmImprimirDialog.h"
 
-#include "../support/GridColumns.h"
-#include "../support/SampleEnvironment.h"
+#include "tests/support/GridColumns.h"
+#include "tests/support/SampleEnvironment.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -151,8 +151,9 @@ TEST_F(ProgramWindowsTest, TheListsShowEveryColumnWithoutScrollingInTheirSizes) 
         session.OperationMode = 1;
         session.SentMode = c.sent;
         closedBy(c.window, [&](QWidget& shown) {
-            if (c.size.isValid())
+            if (c.size.isValid()) {
                 EXPECT_EQ(shown.size(), c.size);
+            }
             const auto* grid = shown.findChild<QTableView*>("grdContrib");
             ASSERT_NE(grid, nullptr);
             test::expectColumnsReadable(*grid, c.widest, c.last);

@@ -1,6 +1,6 @@
-#include "Configuration.h"
+#include "common/Configuration.h"
 
-#include "../support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <QDir>
 

@@ -1,10 +1,10 @@
-#include "Connection.h"
+#include "common/Connection.h"
 
-#include "Schema.h"
+#include "common/Schema.h"
 
-#include "../support/FullDisk.h"
-#include "../support/ScriptedMessages.h"
-#include "../support/TempDir.h"
+#include "tests/support/FullDisk.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempDir.h"
 
 #include <QFileInfo>
 

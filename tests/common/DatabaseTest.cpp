@@ -1,8 +1,8 @@
-#include "Database.h"
+#include "common/Database.h"
 
-#include "Schema.h"
+#include "common/Schema.h"
 
-#include "../support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <QFileInfo>
 #include <QtGlobal>

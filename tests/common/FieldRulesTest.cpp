@@ -1,6 +1,6 @@
-#include "FieldRules.h"
-#include "Messages.h"
-#include "RowCheck.h"
+#include "common/FieldRules.h"
+#include "common/Messages.h"
+#include "common/RowCheck.h"
 
 #include <QDir>
 #include <QFile>

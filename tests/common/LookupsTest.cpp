@@ -1,11 +1,11 @@
-#include "Lookups.h"
+#include "common/Lookups.h"
 
-#include "Database.h"
-#include "FieldRules.h"
-#include "Schema.h"
+#include "common/Database.h"
+#include "common/FieldRules.h"
+#include "common/Schema.h"
 
-#include "../support/ScriptedMessages.h"
-#include "../support/TempDir.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempDir.h"
 
 #include <stdexcept>
 

@@ -1,4 +1,4 @@
-#include "Parameters.h"
+#include "common/Parameters.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "PrintScript.h"
+#include "common/PrintScript.h"
 
 #include <QBuffer>
 
 #include <gtest/gtest.h>
 
-#include "../support/QtPrinters.h"
+#include "tests/support/QtPrinters.h"
 
 using namespace ret;
 

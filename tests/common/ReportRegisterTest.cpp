@@ -1,10 +1,10 @@
-#include "ReportRegister.h"
+#include "common/ReportRegister.h"
 
-#include "Database.h"
-#include "Schema.h"
+#include "common/Database.h"
+#include "common/Schema.h"
 
-#include "../support/FullDisk.h"
-#include "../support/TempDir.h"
+#include "tests/support/FullDisk.h"
+#include "tests/support/TempDir.h"
 
 #include <QDir>
 

@@ -1,4 +1,4 @@
-#include "RowCheck.h"
+#include "common/RowCheck.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,8 +1,8 @@
-#include "Schema.h"
+#include "common/Schema.h"
 
-#include "Database.h"
+#include "common/Database.h"
 
-#include "../support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 using namespace ret;
 

@@ -1,7 +1,7 @@
-#include "WholeFile.h"
+#include "common/WholeFile.h"
 
-#include "../support/FullDisk.h"
-#include "../support/TempDir.h"
+#include "tests/support/FullDisk.h"
+#include "tests/support/TempDir.h"
 
 using namespace ret;
 

@@ -1,8 +1,8 @@
 // The declaration window's widgets, offscreen: focus moves, box formats, refused keys.
-#include "Frm947Dialog.h"
+#include "declaration/widgets/Frm947Dialog.h"
 
-#include "../support/GridColumns.h"
-#include "../support/SampleEnvironment.h"
+#include "tests/support/GridColumns.h"
+#include "tests/support/SampleEnvironment.h"
 
 #include <QApplication>
 #include <QComboBox>

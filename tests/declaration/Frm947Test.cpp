@@ -1,10 +1,10 @@
-#include "Frm947.h"
-#include "Completeness.h"
-#include "RowCheck.h"
-#include "Schema.h"
-#include "Verifier.h"
+#include "declaration/Frm947.h"
+#include "common/RowCheck.h"
+#include "common/Schema.h"
+#include "declaration/Completeness.h"
+#include "declaration/Verifier.h"
 
-#include "../support/SampleEnvironment.h"
+#include "tests/support/SampleEnvironment.h"
 
 #include <QDir>
 

@@ -1,8 +1,8 @@
-#include "Period.h"
-#include "RetentionRate.h"
-#include "Verifier.h"
+#include "declaration/Period.h"
+#include "declaration/RetentionRate.h"
+#include "declaration/Verifier.h"
 
-#include "../support/SampleEnvironment.h"
+#include "tests/support/SampleEnvironment.h"
 
 using namespace ret;
 

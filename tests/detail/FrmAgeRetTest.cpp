@@ -1,6 +1,6 @@
-#include "FrmAgeRet.h"
+#include "detail/FrmAgeRet.h"
 
-#include "../support/SampleEnvironment.h"
+#include "tests/support/SampleEnvironment.h"
 
 using namespace ret;
 

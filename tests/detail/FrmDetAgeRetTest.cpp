@@ -1,7 +1,7 @@
-#include "FrmDetAgeRet.h"
-#include "frmRetDet.h"
+#include "detail/FrmDetAgeRet.h"
+#include "detail/frmRetDet.h"
 
-#include "../support/SampleEnvironment.h"
+#include "tests/support/SampleEnvironment.h"
 
 using namespace ret;
 

@@ -1,8 +1,8 @@
-#include "SerieRules.h"
+#include "detail/SerieRules.h"
 
-#include "FieldRules.h"
+#include "common/FieldRules.h"
 
-#include "../support/ScriptedMessages.h"
+#include "tests/support/ScriptedMessages.h"
 
 #include <gtest/gtest.h>
 

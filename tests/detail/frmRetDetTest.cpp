@@ -1,7 +1,7 @@
-#include "frmRetDet.h"
-#include "FrmDetAgeRet.h"
+#include "detail/frmRetDet.h"
+#include "detail/FrmDetAgeRet.h"
 
-#include "../support/SampleEnvironment.h"
+#include "tests/support/SampleEnvironment.h"
 
 using namespace ret;
 

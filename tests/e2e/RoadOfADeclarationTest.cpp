@@ -1,11 +1,11 @@
 // A declaration from "Nueva" to its order number: created, saved, reopened from the list,
 // changed, saved again, sent by the integrator, and its order number registered.
-#include "DeclarationList.h"
-#include "Frm947.h"
-#include "Sending.h"
-#include "Verifier.h"
+#include "app/DeclarationList.h"
+#include "declaration/Frm947.h"
+#include "declaration/Verifier.h"
+#include "tools/hub/Sending.h"
 
-#include "../support/SampleEnvironment.h"
+#include "tests/support/SampleEnvironment.h"
 
 using namespace ret;
 

@@ -1,12 +1,12 @@
 // A declaration's whole detail typed through the windows: two suppliers (a company and a
 // person), three vouchers, five payment vouchers with one credit note; saved and reopened
 // identical.
-#include "Frm947.h"
-#include "FrmAgeRet.h"
-#include "FrmDetAgeRet.h"
-#include "frmRetDet.h"
+#include "declaration/Frm947.h"
+#include "detail/FrmAgeRet.h"
+#include "detail/FrmDetAgeRet.h"
+#include "detail/frmRetDet.h"
 
-#include "../support/SampleEnvironment.h"
+#include "tests/support/SampleEnvironment.h"
 
 using namespace ret;
 

@@ -1,9 +1,9 @@
-#include "BatchImport.h"
-#include "Profile.h"
-#include "SampleData.h"
-#include "frmTransferencia.h"
+#include "import/BatchImport.h"
+#include "common/Profile.h"
+#include "import/frmTransferencia.h"
+#include "tools/hub/SampleData.h"
 
-#include "../support/SampleEnvironment.h"
+#include "tests/support/SampleEnvironment.h"
 
 #include <QDir>
 

@@ -1,8 +1,8 @@
-#include "ImportErrorReport.h"
+#include "import/ImportErrorReport.h"
 
-#include "PrintScript.h"
+#include "common/PrintScript.h"
 
-#include "../support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 using namespace ret;
 using namespace ret::import;

@@ -1,6 +1,6 @@
-#include "ImportFields.h"
+#include "import/ImportFields.h"
 
-#include "../support/SampleEnvironment.h"
+#include "tests/support/SampleEnvironment.h"
 
 using namespace ret;
 using namespace ret::import;

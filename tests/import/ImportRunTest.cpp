@@ -1,6 +1,6 @@
-#include "ImportRun.h"
+#include "import/ImportRun.h"
 
-#include "../support/SampleEnvironment.h"
+#include "tests/support/SampleEnvironment.h"
 
 #include <QDir>
 

@@ -1,6 +1,6 @@
-#include "frmTransferencia.h"
+#include "import/frmTransferencia.h"
 
-#include "../support/SampleEnvironment.h"
+#include "tests/support/SampleEnvironment.h"
 
 #include <QDir>
 #include <QFileInfo>

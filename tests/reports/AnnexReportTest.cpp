@@ -1,13 +1,13 @@
-#include "AnnexReport.h"
-#include "Compose.h"
-#include "Cp1252.h"
-#include "PrintScript.h"
-#include "Sending.h"
+#include "reports/AnnexReport.h"
+#include "common/Cp1252.h"
+#include "common/PrintScript.h"
+#include "reports/Compose.h"
+#include "tools/hub/Sending.h"
 
-#include "Golden.h"
+#include "tests/reports/Golden.h"
 
-#include "../support/SampleDeclaration.h"
-#include "../support/SampleEnvironment.h"
+#include "tests/support/SampleDeclaration.h"
+#include "tests/support/SampleEnvironment.h"
 
 #include <set>
 

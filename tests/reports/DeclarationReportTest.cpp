@@ -1,12 +1,12 @@
-#include "Compose.h"
-#include "Cp1252.h"
-#include "PrintScript.h"
-#include "Sending.h"
+#include "common/Cp1252.h"
+#include "common/PrintScript.h"
+#include "reports/Compose.h"
+#include "tools/hub/Sending.h"
 
-#include "Golden.h"
+#include "tests/reports/Golden.h"
 
-#include "../support/SampleDeclaration.h"
-#include "../support/SampleEnvironment.h"
+#include "tests/support/SampleDeclaration.h"
+#include "tests/support/SampleEnvironment.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
-#include "ReportDocument.h"
-#include "Cp1252.h"
+#include "reports/ReportDocument.h"
+#include "common/Cp1252.h"
 
-#include "../support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <QElapsedTimer>
 

@@ -1,13 +1,13 @@
-#include "frmImprimir.h"
-#include "Cp1252.h"
-#include "PrintScript.h"
-#include "ReportScreens.h"
-#include "Sending.h"
-#include "frmImpxPag.h"
+#include "reports/frmImprimir.h"
+#include "common/Cp1252.h"
+#include "common/PrintScript.h"
+#include "reports/ReportScreens.h"
+#include "reports/frmImpxPag.h"
+#include "tools/hub/Sending.h"
 
-#include "../support/FullDisk.h"
-#include "../support/SampleDeclaration.h"
-#include "../support/SampleEnvironment.h"
+#include "tests/support/FullDisk.h"
+#include "tests/support/SampleDeclaration.h"
+#include "tests/support/SampleEnvironment.h"
 
 #include <QDir>
 #include <QFile>

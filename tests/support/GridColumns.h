@@ -35,8 +35,9 @@ inline void expectColumnsReadable(const QTableView& grid, const std::map<int, QS
             continue;
         SCOPED_TRACE(header->model()->headerData(c, Qt::Horizontal).toString().toStdString());
         EXPECT_GE(header->sectionSize(c), header->sectionSizeHint(c));
-        if (const auto found = widest.find(c); found != widest.end())
+        if (const auto found = widest.find(c); found != widest.end()) {
             EXPECT_GE(header->sectionSize(c), cellWidth(found->second));
+        }
         EXPECT_GE(header->sectionViewportPosition(c), 0);
         EXPECT_LE(header->sectionViewportPosition(c) + header->sectionSize(c),
                   grid.viewport()->width());

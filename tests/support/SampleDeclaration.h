@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Database.h"
-#include "Decimal.h"
-#include "DeclarationStore.h"
+#include "common/Database.h"
+#include "common/Decimal.h"
+#include "declaration/DeclarationStore.h"
 
 #include <QDate>
 

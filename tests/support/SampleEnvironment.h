@@ -1,14 +1,14 @@
 #pragma once
 
-#include "Database.h"
-#include "Environment.h"
-#include "FieldRules.h"
-#include "Installer.h"
-#include "Session.h"
+#include "common/Database.h"
+#include "common/FieldRules.h"
+#include "common/Session.h"
+#include "tools/hub/Environment.h"
+#include "tools/retsetup/Installer.h"
 
-#include "FakeWindows.h"
-#include "ScriptedMessages.h"
-#include "TempDir.h"
+#include "tests/support/FakeWindows.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempDir.h"
 
 namespace ret::test {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Database.h"
-#include "Schema.h"
+#include "common/Database.h"
+#include "common/Schema.h"
 
 #include <QDate>
 

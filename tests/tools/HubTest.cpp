@@ -1,12 +1,12 @@
-#include "Environment.h"
+#include "tools/hub/Environment.h"
 
-#include "Database.h"
-#include "FieldRules.h"
-#include "Lookups.h"
-#include "Parameters.h"
+#include "common/Database.h"
+#include "common/FieldRules.h"
+#include "common/Lookups.h"
+#include "common/Parameters.h"
 
-#include "../support/ScriptedMessages.h"
-#include "../support/TempDir.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempDir.h"
 
 using namespace ret;
 

@@ -1,11 +1,11 @@
-#include "Installer.h"
+#include "tools/retsetup/Installer.h"
 
-#include "Catalogue.h"
-#include "Environment.h"
-#include "Schema.h"
+#include "common/Schema.h"
+#include "tools/hub/Environment.h"
+#include "tools/retsetup/Catalogue.h"
 
-#include "../support/ScriptedMessages.h"
-#include "../support/TempDir.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempDir.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 // The integrator's window and how the module sees it.
-#include "IntegratorPresence.h"
-#include "IntegratorWindow.h"
+#include "common/IntegratorPresence.h"
+#include "tools/hub/IntegratorWindow.h"
 
-#include "../support/ScriptedMessages.h"
-#include "../support/TempDir.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempDir.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,10 +1,10 @@
 // The installer and the integrator stand-in run as real programs, headless.
-#include "../support/FullDisk.h"
-#include "../support/SampleDeclaration.h"
-#include "../support/TempDir.h"
+#include "tests/support/FullDisk.h"
+#include "tests/support/SampleDeclaration.h"
+#include "tests/support/TempDir.h"
 
-#include "Database.h"
-#include "Declarations.h"
+#include "common/Database.h"
+#include "tests/tools/Declarations.h"
 
 #include <QDate>
 #include <QDir>

@@ -1,9 +1,9 @@
-#include "Checks.h"
-#include "Decimal.h"
-#include "DeclarationStore.h"
+#include "common/Decimal.h"
+#include "declaration/DeclarationStore.h"
+#include "tools/retcheck/Checks.h"
 
-#include "../support/SampleDeclaration.h"
-#include "../support/SampleEnvironment.h"
+#include "tests/support/SampleDeclaration.h"
+#include "tests/support/SampleEnvironment.h"
 
 using namespace ret;
 using namespace ret::check;

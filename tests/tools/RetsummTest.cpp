@@ -1,10 +1,10 @@
-#include "PrintScript.h"
-#include "Profile.h"
-#include "SendSummary.h"
-#include "Summary.h"
+#include "common/PrintScript.h"
+#include "common/Profile.h"
+#include "tools/retsumm/SendSummary.h"
+#include "tools/retsumm/Summary.h"
 
-#include "../support/SampleDeclaration.h"
-#include "../support/SampleEnvironment.h"
+#include "tests/support/SampleDeclaration.h"
+#include "tests/support/SampleEnvironment.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,13 +1,13 @@
-#include "Sending.h"
+#include "tools/hub/Sending.h"
 
-#include "Environment.h"
-#include "Installer.h"
-#include "RowCheck.h"
-#include "Schema.h"
+#include "common/RowCheck.h"
+#include "common/Schema.h"
+#include "tools/hub/Environment.h"
+#include "tools/retsetup/Installer.h"
 
-#include "../support/ScriptedMessages.h"
-#include "../support/TempDir.h"
-#include "Declarations.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempDir.h"
+#include "tests/tools/Declarations.h"
 
 #include <QRegularExpression>
 

@@ -1,11 +1,11 @@
-#include "Environment.h"
+#include "tools/hub/Environment.h"
 
-#include "Cp1252.h"
-#include "Database.h"
-#include "Profile.h"
-#include "SampleData.h"
-#include "Schema.h"
-#include "WholeFile.h"
+#include "common/Cp1252.h"
+#include "common/Database.h"
+#include "common/Profile.h"
+#include "common/Schema.h"
+#include "common/WholeFile.h"
+#include "tools/hub/SampleData.h"
 
 #include <QDir>
 #include <QFileInfo>

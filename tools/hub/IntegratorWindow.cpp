@@ -1,10 +1,10 @@
-#include "IntegratorWindow.h"
+#include "tools/hub/IntegratorWindow.h"
 
-#include "Configuration.h"
-#include "Database.h"
-#include "IntegratorPresence.h"
-#include "Messages.h"
-#include "Sending.h"
+#include "common/Configuration.h"
+#include "common/Database.h"
+#include "common/IntegratorPresence.h"
+#include "common/Messages.h"
+#include "tools/hub/Sending.h"
 
 #include <QFileInfo>
 #include <QHideEvent>

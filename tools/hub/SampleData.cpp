@@ -1,6 +1,6 @@
-#include "SampleData.h"
+#include "tools/hub/SampleData.h"
 
-#include "Cp1252.h"
+#include "common/Cp1252.h"
 
 namespace ret::hub {
 namespace {

@@ -1,9 +1,9 @@
-#include "Sending.h"
+#include "tools/hub/Sending.h"
 
-#include "Configuration.h"
-#include "Database.h"
-#include "RowCheck.h"
-#include "Schema.h"
+#include "common/Configuration.h"
+#include "common/Database.h"
+#include "common/RowCheck.h"
+#include "common/Schema.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>

@@ -1,9 +1,9 @@
-#include "Environment.h"
-#include "IntegratorWindow.h"
-#include "MessageBoxes.h"
-#include "Profile.h"
-#include "ProgramGuard.h"
-#include "Sending.h"
+#include "common/Profile.h"
+#include "common/ProgramGuard.h"
+#include "common/widgets/MessageBoxes.h"
+#include "tools/hub/Environment.h"
+#include "tools/hub/IntegratorWindow.h"
+#include "tools/hub/Sending.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,8 +1,8 @@
-#include "Checks.h"
+#include "tools/retcheck/Checks.h"
 
-#include "Database.h"
-#include "Decimal.h"
-#include "NumberFormat.h"
+#include "common/Database.h"
+#include "common/Decimal.h"
+#include "common/NumberFormat.h"
 
 #include <QDateTime>
 

@@ -1,11 +1,11 @@
-#include "SendCheck.h"
+#include "tools/retcheck/SendCheck.h"
 
-#include "Checks.h"
-#include "CommandRecord.h"
-#include "Connection.h"
-#include "Cp1252.h"
-#include "Messages.h"
-#include "WholeFile.h"
+#include "common/CommandRecord.h"
+#include "common/Connection.h"
+#include "common/Cp1252.h"
+#include "common/Messages.h"
+#include "common/WholeFile.h"
+#include "tools/retcheck/Checks.h"
 
 #include <QDir>
 #include <QFileInfo>

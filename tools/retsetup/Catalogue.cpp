@@ -1,6 +1,6 @@
-#include "Catalogue.h"
+#include "tools/retsetup/Catalogue.h"
 
-#include "Cp1252.h"
+#include "common/Cp1252.h"
 
 #include <QFile>
 

@@ -1,10 +1,10 @@
-#include "Installer.h"
+#include "tools/retsetup/Installer.h"
 
-#include "Catalogue.h"
-#include "Connection.h"
-#include "Messages.h"
-#include "Parameters.h"
-#include "Schema.h"
+#include "common/Connection.h"
+#include "common/Messages.h"
+#include "common/Parameters.h"
+#include "common/Schema.h"
+#include "tools/retsetup/Catalogue.h"
 
 #include <optional>
 

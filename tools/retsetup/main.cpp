@@ -1,6 +1,6 @@
-#include "Installer.h"
-#include "MessageBoxes.h"
-#include "ProgramGuard.h"
+#include "common/ProgramGuard.h"
+#include "common/widgets/MessageBoxes.h"
+#include "tools/retsetup/Installer.h"
 
 int main(int argc, char** argv) {
     ret::silenceToolkitLog();

@@ -1,14 +1,14 @@
-#include "SendSummary.h"
+#include "tools/retsumm/SendSummary.h"
 
-#include "CommandRecord.h"
-#include "Connection.h"
-#include "Cp1252.h"
-#include "Messages.h"
-#include "PrintScript.h"
-#include "ReportRegister.h"
-#include "Summary.h"
-#include "TextPrinter.h"
-#include "WholeFile.h"
+#include "common/CommandRecord.h"
+#include "common/Connection.h"
+#include "common/Cp1252.h"
+#include "common/Messages.h"
+#include "common/PrintScript.h"
+#include "common/ReportRegister.h"
+#include "common/WholeFile.h"
+#include "tools/retsumm/Summary.h"
+#include "tools/retsumm/TextPrinter.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,10 +1,10 @@
-#include "Summary.h"
+#include "tools/retsumm/Summary.h"
 
-#include "Database.h"
-#include "Decimal.h"
-#include "NumberFormat.h"
-#include "Parameters.h"
-#include "PrintScript.h"
+#include "common/Database.h"
+#include "common/Decimal.h"
+#include "common/NumberFormat.h"
+#include "common/Parameters.h"
+#include "common/PrintScript.h"
 
 namespace ret::summary {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CommandRecord.h"
+#include "common/CommandRecord.h"
 
 #include <QDateTime>
 #include <QStringList>

@@ -1,7 +1,7 @@
-#include "TextPrinter.h"
+#include "tools/retsumm/TextPrinter.h"
 
-#include "Messages.h"
-#include "WholeFile.h"
+#include "common/Messages.h"
+#include "common/WholeFile.h"
 
 #include <QFile>
 #include <QFileInfo>

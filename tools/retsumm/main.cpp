@@ -1,8 +1,8 @@
-#include "MessageBoxes.h"
-#include "Profile.h"
-#include "ProgramGuard.h"
-#include "SendSummary.h"
-#include "SingleInstance.h"
+#include "common/Profile.h"
+#include "common/ProgramGuard.h"
+#include "common/SingleInstance.h"
+#include "common/widgets/MessageBoxes.h"
+#include "tools/retsumm/SendSummary.h"
 
 int main(int argc, char** argv) {
     ret::silenceToolkitLog();

@@ -1,8 +1,8 @@
 // The retention subject window's widgets, offscreen: refused and converted keys, no pasting,
 // the name layout, leaving by Escape.
-#include "FrmAgeRetDialog.h"
+#include "detail/widgets/FrmAgeRetDialog.h"
 
-#include "../../support/SampleEnvironment.h"
+#include "tests/support/SampleEnvironment.h"
 
 #include <QApplication>
 #include <QClipboard>

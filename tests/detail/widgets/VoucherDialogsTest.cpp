@@ -1,11 +1,11 @@
 // The voucher windows' widgets, offscreen: keys refused or converted, Enter, no pasting.
-#include "FrmDetAgeRetDialog.h"
-#include "VoucherWindows.h"
-#include "WidgetWindows.h"
-#include "frmRetDetDialog.h"
+#include "common/widgets/WidgetWindows.h"
+#include "detail/widgets/FrmDetAgeRetDialog.h"
+#include "detail/widgets/VoucherWindows.h"
+#include "detail/widgets/frmRetDetDialog.h"
 
-#include "../../support/GridColumns.h"
-#include "../../support/SampleEnvironment.h"
+#include "tests/support/GridColumns.h"
+#include "tests/support/SampleEnvironment.h"
 
 #include <QApplication>
 #include <QClipboard>

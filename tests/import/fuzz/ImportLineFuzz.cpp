@@ -2,21 +2,21 @@
 // ends, the bad-line test: length, NUL, the encoding), the cutter and the 14 field checks. Every
 // field is also checked on its own at its position, so that the later checks see texts that the
 // earlier ones would have refused. Built as a libFuzzer target (RET_FUZZ) or with ReplayMain.cpp.
-#include "Configuration.h"
-#include "Cp1252.h"
-#include "Database.h"
-#include "Decimal.h"
-#include "Environment.h"
-#include "FieldRules.h"
-#include "ImportFields.h"
-#include "ImportFile.h"
-#include "Installer.h"
-#include "Lookups.h"
-#include "Messages.h"
-#include "NumberFormat.h"
-#include "Parameters.h"
-#include "Profile.h"
-#include "SerieRules.h"
+#include "common/Configuration.h"
+#include "common/Cp1252.h"
+#include "common/Database.h"
+#include "common/Decimal.h"
+#include "common/FieldRules.h"
+#include "common/Lookups.h"
+#include "common/Messages.h"
+#include "common/NumberFormat.h"
+#include "common/Parameters.h"
+#include "common/Profile.h"
+#include "detail/SerieRules.h"
+#include "import/ImportFields.h"
+#include "import/ImportFile.h"
+#include "tools/hub/Environment.h"
+#include "tools/retsetup/Installer.h"
 
 #include <QBuffer>
 #include <QByteArray>

@@ -1,10 +1,10 @@
-#include "BatchPrint.h"
-#include "Profile.h"
-#include "ReportPrinting.h"
-#include "Sending.h"
+#include "reports/widgets/BatchPrint.h"
+#include "common/Profile.h"
+#include "reports/widgets/ReportPrinting.h"
+#include "tools/hub/Sending.h"
 
-#include "../../support/SampleDeclaration.h"
-#include "../../support/SampleEnvironment.h"
+#include "tests/support/SampleDeclaration.h"
+#include "tests/support/SampleEnvironment.h"
 
 #include <QDir>
 #include <QRegularExpression>

@@ -1,13 +1,13 @@
-#include "ReportPrinting.h"
-#include "Cp1252.h"
-#include "FieldRules.h"
-#include "ReportPainter.h"
-#include "Session.h"
-#include "frmPreview.h"
+#include "reports/widgets/ReportPrinting.h"
+#include "common/Cp1252.h"
+#include "common/FieldRules.h"
+#include "common/Session.h"
+#include "reports/widgets/ReportPainter.h"
+#include "reports/widgets/frmPreview.h"
 
-#include "../../support/FullDisk.h"
-#include "../../support/ScriptedMessages.h"
-#include "../../support/TempDir.h"
+#include "tests/support/FullDisk.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempDir.h"
 
 #include <QImage>
 #include <QPainter>

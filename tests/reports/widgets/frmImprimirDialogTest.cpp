@@ -1,10 +1,10 @@
-#include "frmImprimirDialog.h"
-#include "ReportPrinting.h"
-#include "frmImpxPag.h"
-#include "frmImpxPagDialog.h"
+#include "reports/widgets/frmImprimirDialog.h"
+#include "reports/frmImpxPag.h"
+#include "reports/widgets/ReportPrinting.h"
+#include "reports/widgets/frmImpxPagDialog.h"
 
-#include "../../support/SampleDeclaration.h"
-#include "../../support/SampleEnvironment.h"
+#include "tests/support/SampleDeclaration.h"
+#include "tests/support/SampleEnvironment.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -1,10 +1,10 @@
-#include "frmPreview.h"
-#include "Cp1252.h"
-#include "FieldRules.h"
-#include "Session.h"
+#include "reports/widgets/frmPreview.h"
+#include "common/Cp1252.h"
+#include "common/FieldRules.h"
+#include "common/Session.h"
 
-#include "../../support/ScriptedMessages.h"
-#include "../../support/TempDir.h"
+#include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempDir.h"
 
 #include <QAction>
 #include <QImage>

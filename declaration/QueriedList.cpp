@@ -1,8 +1,8 @@
-#include "QueriedList.h"
+#include "declaration/QueriedList.h"
 
-#include "Database.h"
-#include "Messages.h"
-#include "Session.h"
+#include "common/Database.h"
+#include "common/Messages.h"
+#include "common/Session.h"
 
 namespace ret {
 

@@ -1,6 +1,6 @@
-#include "FormHelpers.h"
+#include "common/widgets/FormHelpers.h"
 
-#include "WindowPlacement.h"
+#include "common/WindowPlacement.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
-#include "DeclarationListSql.h"
+#include "declaration/DeclarationListSql.h"
 
-#include "SqlDialect.h"
+#include "common/SqlDialect.h"
 
 namespace ret {
 namespace {

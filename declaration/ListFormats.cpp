@@ -1,6 +1,6 @@
-#include "ListFormats.h"
+#include "declaration/ListFormats.h"
 
-#include "Schema.h"
+#include "common/Schema.h"
 
 #include <QDate>
 #include <QDateTime>

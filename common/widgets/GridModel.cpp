@@ -1,6 +1,6 @@
-#include "GridModel.h"
+#include "common/widgets/GridModel.h"
 
-#include "GridSource.h"
+#include "common/GridSource.h"
 
 namespace ret {
 

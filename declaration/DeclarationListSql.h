@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Lookups.h"
+#include "common/Lookups.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Windows.h"
+#include "common/Windows.h"
 
 #include <QPointer>
 #include <QString>

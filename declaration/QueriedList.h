@@ -1,7 +1,7 @@
 #pragma once
 
-#include "GridSource.h"
-#include "Lookups.h"
+#include "common/GridSource.h"
+#include "common/Lookups.h"
 
 #include <QStringList>
 

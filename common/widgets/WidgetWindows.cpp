@@ -1,7 +1,7 @@
-#include "WidgetWindows.h"
+#include "common/widgets/WidgetWindows.h"
 
-#include "Messages.h"
-#include "WaitCursor.h"
+#include "common/Messages.h"
+#include "common/widgets/WaitCursor.h"
 
 #include <QApplication>
 #include <QDialog>

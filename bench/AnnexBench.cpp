@@ -1,17 +1,14 @@
 // The annex report of a large declaration: 5,000 subjects, 20,000 retention vouchers and
 // 50,000 payment vouchers, composed into its file; prints the time, the file size and pages.
 //   build/bin/annex_bench
+#include "bench/BenchEnvironment.h"
 #include "common/Configuration.h"
 #include "common/Database.h"
-#include "common/Messages.h"
 #include "reports/Compose.h"
-#include "tools/hub/Environment.h"
-#include "tools/retsetup/Installer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -19,14 +16,10 @@ using namespace ret;
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QTemporaryDir dir;
-    HeadlessMessages messages;
-    const QString msg = hub::prepareSampleEnvironment(dir.path(), QStringLiteral("CONTADOR"));
-    if (!msg.isEmpty() ||
-        setup::Installer(Profile(dir.filePath("HUB000.INI")), messages).run() != 0)
+    bench::BenchEnvironment env;
+    if (!env.prepare())
         return 1;
-    const Configuration config =
-        ReadConfiguration(Deliverable::MainProgram, Profile(dir.filePath("HUB000.INI")));
+    const Configuration config = env.configuration();
     auto db = Database::open(config.databasePath);
 
     const QString ruc = QStringLiteral("20100070970");
@@ -77,7 +70,7 @@ int main(int argc, char** argv) {
     int pages = 0;
     QElapsedTimer t;
     t.start();
-    const bool ok = reports::GenerarReporte(*db, s, messages, &pages);
+    const bool ok = reports::GenerarReporte(*db, s, env.messages, &pages);
     const double ms = double(t.nsecsElapsed()) / 1e6;
     std::printf("annex composed in %.0f ms (goal 1000 ms): %s, %lld bytes, %d pages\n", ms,
                 ok ? "ok" : "FAILED", qint64(QFileInfo(s.reportPath).size()), pages);

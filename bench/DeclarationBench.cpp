@@ -3,16 +3,13 @@
 //   build/bin/declaration_bench [subjects] [vouchers per subject]
 // Payment vouchers: 3 behind every even voucher and 2 behind every odd one (50,000 for the
 // default 5,000 subjects with 4 vouchers each).
+#include "bench/BenchEnvironment.h"
 #include "common/Database.h"
-#include "common/Messages.h"
 #include "declaration/DeclarationStore.h"
-#include "tools/hub/Environment.h"
 #include "tools/retcheck/Checks.h"
-#include "tools/retsetup/Installer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -68,15 +65,12 @@ int main(int argc, char** argv) {
     const int subjects = argc > 1 ? std::atoi(argv[1]) : 5000;
     const int vouchers = argc > 2 ? std::atoi(argv[2]) : 4;
 
-    QTemporaryDir dir;
-    HeadlessMessages messages;
-    const QString msg = hub::prepareSampleEnvironment(dir.path(), QStringLiteral("CONTADOR"));
-    if (!msg.isEmpty() ||
-        setup::Installer(Profile(dir.filePath("HUB000.INI")), messages).run() != 0) {
-        std::fprintf(stderr, "cannot prepare the environment: %s\n", qPrintable(msg));
+    bench::BenchEnvironment env;
+    if (!env.prepare()) {
+        std::fprintf(stderr, "cannot prepare the environment: %s\n", qPrintable(env.problem()));
         return 1;
     }
-    auto db = Database::open(dir.filePath("velkar/HUB000.db"));
+    auto db = env.openDatabase();
     writeDetail(*db, subjects, vouchers, true);
     const int payments = db->scalar("SELECT count(*) FROM TMPF947RPDETDET")->toInt();
 

@@ -1,19 +1,15 @@
 // The detail windows on a large declaration: with 5,000 subjects staged, opening a subject of
 // 1,000 vouchers, adding one more voucher and returning, then returning to the declaration.
 //   build/bin/detail_bench
+#include "bench/BenchEnvironment.h"
 #include "common/Database.h"
-#include "common/FieldRules.h"
-#include "common/Messages.h"
 #include "common/Session.h"
 #include "common/Windows.h"
 #include "declaration/Frm947.h"
 #include "detail/FrmAgeRet.h"
-#include "tools/hub/Environment.h"
-#include "tools/retsetup/Installer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 
 #include <cstdio>
 #include <functional>
@@ -40,22 +36,14 @@ double ms(const QElapsedTimer& t) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QTemporaryDir dir;
-    HeadlessMessages messages;
-    const QString msg = hub::prepareSampleEnvironment(dir.path(), QStringLiteral("CONTADOR"));
-    if (!msg.isEmpty() ||
-        setup::Installer(Profile(dir.filePath("HUB000.INI")), messages).run() != 0)
+    bench::BenchEnvironment env;
+    if (!env.prepare())
         return 1;
-    auto db = Database::open(dir.filePath("velkar/HUB000.db"));
+    auto db = env.openDatabase();
 
-    FieldRules rules(messages);
     PlayedWindows windows;
     Session session;
-    session.config =
-        ReadConfiguration(Deliverable::MainProgram, Profile(dir.filePath("HUB000.INI")));
-    session.db = db.get();
-    session.messages = &messages;
-    session.rules = &rules;
+    env.attach(session, *db);
     session.windows = &windows;
     session.OperationMode = 0;
 

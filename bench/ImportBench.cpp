@@ -2,19 +2,15 @@
 // few hundred refused lines; next to the engine inserting the same staged rows itself; and the
 // peak memory, which stays flat when the file grows ten times.
 //   build/bin/import_bench [lines]
+#include "bench/BenchEnvironment.h"
 #include "common/Database.h"
-#include "common/FieldRules.h"
-#include "common/Messages.h"
 #include "common/Session.h"
 #include "import/ImportRun.h"
-#include "tools/hub/Environment.h"
-#include "tools/retsetup/Installer.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <sys/resource.h>
 
@@ -69,31 +65,23 @@ long peakKb() {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int lines = argc > 1 ? std::atoi(argv[1]) : 100000;
-    QTemporaryDir dir;
-    HeadlessMessages messages;
-    const QString msg = hub::prepareSampleEnvironment(dir.path(), QStringLiteral("CONTADOR"));
-    if (!msg.isEmpty() ||
-        setup::Installer(Profile(dir.filePath("HUB000.INI")), messages).run() != 0)
+    bench::BenchEnvironment env;
+    if (!env.prepare())
         return 1;
-    auto db = Database::open(dir.filePath("velkar/HUB000.db"));
-    FieldRules rules(messages);
+    auto db = env.openDatabase();
     Session session;
-    session.config =
-        ReadConfiguration(Deliverable::MainProgram, Profile(dir.filePath("HUB000.INI")));
-    session.db = db.get();
-    session.messages = &messages;
-    session.rules = &rules;
+    env.attach(session, *db);
     session.CurrentRuc = QStringLiteral("20100070970");
     session.CurrentPeriod = QStringLiteral("201007");
     session.RetentionRate = QStringLiteral("0.06");
     session.RetentionKind = QStringLiteral("R");
-    QDir().mkpath(dir.filePath("in"));
-    writeFile(dir.filePath("in/094720100070970201007.TXT"), lines);
+    QDir().mkpath(env.filePath("in"));
+    writeFile(env.filePath("in/094720100070970201007.TXT"), lines);
 
     const long before = peakKb();
     QElapsedTimer t;
     t.start();
-    const import::RunResult r = import::Transferencia(session, dir.filePath("in"));
+    const import::RunResult r = import::Transferencia(session, env.filePath("in"));
     import::CalcularTot(session);
     const double run = double(t.nsecsElapsed()) / 1e9;
     const long after = peakKb();

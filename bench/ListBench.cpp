@@ -1,15 +1,12 @@
 // Opening the registered-declarations list with many declarations of the user's contributors.
 //   build/bin/list_bench [declarations]
 #include "app/DeclarationList.h"
+#include "bench/BenchEnvironment.h"
 #include "common/Database.h"
-#include "common/Messages.h"
 #include "common/Session.h"
-#include "tools/hub/Environment.h"
-#include "tools/retsetup/Installer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -19,13 +16,10 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int declarations = argc > 1 ? std::atoi(argv[1]) : 10000;
 
-    QTemporaryDir dir;
-    HeadlessMessages messages;
-    const QString msg = hub::prepareSampleEnvironment(dir.path(), QStringLiteral("CONTADOR"));
-    if (!msg.isEmpty() ||
-        setup::Installer(Profile(dir.filePath("HUB000.INI")), messages).run() != 0)
+    bench::BenchEnvironment env;
+    if (!env.prepare())
         return 1;
-    auto db = Database::open(dir.filePath("velkar/HUB000.db"));
+    auto db = env.openDatabase();
 
     // 100 contributors of the user with a declaration for each of 100 periods
     const int contributors = 100;
@@ -51,7 +45,7 @@ int main(int argc, char** argv) {
 
     Session session;
     session.db = db.get();
-    session.messages = &messages;
+    session.messages = &env.messages;
     session.config.currentUser = QStringLiteral("CONTADOR");
     session.OperationMode = 1;
 

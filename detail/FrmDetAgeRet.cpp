@@ -39,7 +39,7 @@ FrmDetAgeRet::FrmDetAgeRet(Session& session) : VoucherEntryFields(session, kCapt
 // ---------------------------------------------------------------------------------- helpers
 
 void FrmDetAgeRet::dbError(const QString& text) {
-    session_.messages->inform(MsgIcon::None, text, QStringLiteral("Error"));
+    showDbError(text);
     notify();
 }
 
@@ -66,14 +66,7 @@ void FrmDetAgeRet::load() {
         keyEnabled_ = !readOnly_;
     }
     changed_ = false;
-    try {
-        refreshList();
-        if (!payments_.empty())
-            countCaption_ = voucher::countCaption(int(payments_.size()));
-    } catch (const DbError& e) {
-        dbError(e.text());
-    }
-    notify();
+    activate();
 }
 
 void FrmDetAgeRet::activate() {
@@ -122,12 +115,7 @@ void FrmDetAgeRet::setCurrentPayment(int row) {
 // ----------------------------------------------------------------------------------- fields
 
 void FrmDetAgeRet::setFecha(const QString& text) {
-    if (text == fecha_)
-        return;
-    fecha_ = text;
-    if (!fecha_.contains(QLatin1Char('_')))
-        ValidaFecha();
-    notify();
+    setFechaThen(text, [this] { ValidaFecha(); });
 }
 
 bool FrmDetAgeRet::ValidaFecha() {
@@ -147,12 +135,7 @@ bool FrmDetAgeRet::ValidaFecha() {
               Focus::Fecha);
         return false;
     }
-    const int month = fecha_.mid(3, 2).toInt();
-    if (month < 1 || month > 12) {
-        error(QString::fromUtf8("La fecha no es válida."), Focus::Fecha);
-        return false;
-    }
-    return true;
+    return monthValid();
 }
 
 void FrmDetAgeRet::setBase(const QString& text) {
@@ -174,18 +157,7 @@ void FrmDetAgeRet::calculaRetencion() {
 }
 
 int FrmDetAgeRet::baseKey(int key) {
-    if (readOnly_)
-        return 0;
-    changed_ = true;
-    if (key == voucher::kEnter) {
-        moveOn_ = true;
-        return 0;
-    }
-    int k = session_.rules->FilterDigitKey(key, true);
-    if (k == '.' && base_.contains(QLatin1Char('.')))
-        k = 0;
-    baseMaxLength_ = voucher::typingLength(base_, k, 12, 15);
-    return k;
+    return amountKeyWith(key, base_, baseMaxLength_, 12, 15);
 }
 
 void FrmDetAgeRet::baseFocusIn() {
@@ -209,11 +181,8 @@ bool FrmDetAgeRet::ValidaGrabar() {
     }
     if (!ValidaFecha())
         return false;
-    const serie::Fault fault = serie::retentionFault(serie_, date);
-    if (fault != serie::Fault::None) {
-        session_.rules->ShowMessage(serie::faultMessage(fault), kCaption);
+    if (!serieAccepted(serie::retentionFault(serie_, date)))
         return false;
-    }
     if (base_.trimmed().isEmpty()) {
         error(QStringLiteral("Ingrese el Monto pagado"), Focus::Base);
         return false;

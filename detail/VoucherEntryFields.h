@@ -115,6 +115,52 @@ protected:
         }
         return true;
     }
+    // The serie checked against the voucher's type and date: false after the rules' message.
+    bool serieAccepted(serie::Fault fault) {
+        if (fault == serie::Fault::None)
+            return true;
+        session_.rules->ShowMessage(serie::faultMessage(fault), caption_);
+        return false;
+    }
+    // A key typed in the amount: digits and one point; Enter is cancelled and moves on.
+    // `maxLength` becomes what the field allows after the key (see voucher::typingLength).
+    int amountKeyWith(int key, const QString& amount, int& maxLength, int withoutPoint,
+                      int withPoint) {
+        if (readOnly_)
+            return 0;
+        changed_ = true;
+        if (key == voucher::kEnter) {
+            moveOn_ = true;
+            return 0;
+        }
+        int k = session_.rules->FilterDigitKey(key, true);
+        if (k == '.' && amount.contains(QLatin1Char('.')))
+            k = 0;
+        maxLength = voucher::typingLength(amount, k, withoutPoint, withPoint);
+        return k;
+    }
+    // A storage failure, told as it came.
+    void showDbError(const QString& text) {
+        session_.messages->inform(MsgIcon::None, text, QStringLiteral("Error"));
+    }
+    // A date typed or shown: once whole (no "_" left) the window's own check hears it.
+    template <typename Check> void setFechaThen(const QString& text, Check check) {
+        if (text == fecha_)
+            return;
+        fecha_ = text;
+        if (!fecha_.contains(QLatin1Char('_')))
+            check();
+        notify();
+    }
+    // The last check of a date: its month is one of the twelve.
+    bool monthValid() {
+        const int month = fecha_.mid(3, 2).toInt();
+        if (month < 1 || month > 12) {
+            error(QString::fromUtf8("La fecha no es válida."), Focus::Fecha);
+            return false;
+        }
+        return true;
+    }
     // Where a refused date sends the focus: nowhere in a read-only window.
     Focus dateFocus() const { return readOnly_ ? Focus::None : Focus::Fecha; }
     // Leaving the number fills it with zeros on the left to its width.

@@ -48,7 +48,7 @@ void frmRetDet::load() {
     try {
         fillTypes();
     } catch (const DbError& e) {
-        session_.messages->inform(MsgIcon::None, e.text(), QStringLiteral("Error"));
+        showDbError(e.text());
     }
     keyEnabled_ = isNew_ && !readOnly_;
     if (!isNew_) {
@@ -113,12 +113,7 @@ void frmRetDet::numeroFocusOut() {
 }
 
 void frmRetDet::setFecha(const QString& text) {
-    if (text == fecha_)
-        return;
-    fecha_ = text;
-    if (!fecha_.contains(QLatin1Char('_')))
-        ValidaFechaOrigen();
-    notify();
+    setFechaThen(text, [this] { ValidaFechaOrigen(); });
 }
 
 bool frmRetDet::ValidaFechaOrigen() {
@@ -143,28 +138,13 @@ bool frmRetDet::ValidaFechaOrigen() {
         }
         focus_ = Focus::Total;
     }
-    const int month = fecha_.mid(3, 2).toInt();
-    if (month < 1 || month > 12) {
-        error(QString::fromUtf8("La fecha no es válida."), Focus::Fecha);
-        return false;
-    }
-    return true;
+    return monthValid();
 }
 
 int frmRetDet::totalKey(int key) {
-    if (readOnly_)
-        return 0;
-    changed_ = true;
-    if (key == voucher::kEnter) {
-        moveOn_ = true;
-        return 0;
-    }
-    int k = session_.rules->FilterDigitKey(key, true);
-    if (k == '.' && total_.contains(QLatin1Char('.')))
-        k = 0;
-    totalMax_ = creditNote() ? voucher::typingLength(total_, k, 11, 14)
-                             : voucher::typingLength(total_, k, 12, 15);
-    return k;
+    // a credit note keeps a place for its sign when stored
+    return creditNote() ? amountKeyWith(key, total_, totalMax_, 11, 14)
+                        : amountKeyWith(key, total_, totalMax_, 12, 15);
 }
 
 void frmRetDet::setTotal(const QString& text) {
@@ -201,11 +181,8 @@ bool frmRetDet::ValidaGrabar() {
     }
     if (!ValidaFechaOrigen())
         return false;
-    const serie::Fault fault = serie::paymentFault(typeCode(), serie_, date);
-    if (fault != serie::Fault::None) {
-        session_.rules->ShowMessage(serie::faultMessage(fault), kCaption);
+    if (!serieAccepted(serie::paymentFault(typeCode(), serie_, date)))
         return false;
-    }
     if (total_.trimmed().isEmpty()) {
         error(QStringLiteral("Ingrese el valor total del comprobante de pago"), Focus::Total);
         return false;
@@ -243,7 +220,7 @@ bool frmRetDet::grabar() {
                                  QVariantList{date, monto} + key);
         }
     } catch (const DbError& e) {
-        session_.messages->inform(MsgIcon::None, e.text(), QStringLiteral("Error"));
+        showDbError(e.text());
         notify();
         return false;
     }
@@ -257,7 +234,7 @@ void frmRetDet::clearForNext() {
     try {
         fillTypes();
     } catch (const DbError& e) {
-        session_.messages->inform(MsgIcon::None, e.text(), QStringLiteral("Error"));
+        showDbError(e.text());
     }
     type_ = -1;
     desDoc_.clear();

@@ -114,14 +114,7 @@ FrmDetAgeRetDialog::FrmDetAgeRetDialog(Session& session, QWidget* parent)
     grid->addLayout(listButtons, 0, 1);
     grid->addWidget(lblNumTrab_, 1, 0);
 
-    cmdAceptar_ = new QPushButton(QStringLiteral("&Aceptar"), this);
-    cmdSalir_ = new QPushButton(QStringLiteral("&Salir"), this);
-    cmdAceptar_->setAutoDefault(false);
-    cmdSalir_->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdAceptar_);
-    buttons->addWidget(cmdSalir_);
+    auto* buttons = voucher::closeButtons(this, cmdAceptar_, cmdSalir_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame);
     layout->addWidget(list, 1);
@@ -132,29 +125,10 @@ FrmDetAgeRetDialog::FrmDetAgeRetDialog(Session& session, QWidget* parent)
 
     for (QLineEdit* e : {txtSerie_, txtNumero_, mkeFecEmis_, txtMtoBase_})
         voucher::watch(*e, this);
-    connect(txtSerie_, &QLineEdit::textEdited, this,
-            [this](const QString& t) { model_.setSerie(t); });
-    connect(txtNumero_, &QLineEdit::textEdited, this,
-            [this](const QString& t) { model_.setNumero(t); });
-    connect(txtMtoBase_, &QLineEdit::textEdited, this,
-            [this](const QString& t) { model_.setBase(t); });
-    connect(mkeFecEmis_, &QLineEdit::textChanged, this, [this] {
-        if (!syncing_)
-            model_.setFecha(mkeFecEmis_->displayText());
-    });
     run(cmdOpciones1_[0], &FrmDetAgeRet::nuevo);
     run(cmdOpciones1_[1], &FrmDetAgeRet::modificar);
     run(cmdOpciones1_[2], &FrmDetAgeRet::eliminar);
-    connect(cmdAceptar_, &QPushButton::clicked, this, [this] {
-        cmdAceptar_->setFocus();
-        if (model_.aceptar())
-            accept();
-    });
-    connect(cmdSalir_, &QPushButton::clicked, this, [this] {
-        cmdSalir_->setFocus();
-        if (model_.salir())
-            accept();
-    });
+    voucher::closeOn(*this, model_, cmdAceptar_, cmdSalir_);
     connect(grdDetRet_, &QTableWidget::cellDoubleClicked, this, [this] {
         if (!model_.readOnly())
             model_.modificar();
@@ -169,9 +143,10 @@ FrmDetAgeRetDialog::FrmDetAgeRetDialog(Session& session, QWidget* parent)
         voucher::VoucherFieldFilter<FrmDetAgeRet>::Fields{txtSerie_, txtNumero_, txtMtoBase_,
                                                           mkeFecEmis_},
         voucher::VoucherFieldFilter<FrmDetAgeRet>::Amount{
-            &FrmDetAgeRet::baseKey, &FrmDetAgeRet::baseMaxLength, &FrmDetAgeRet::baseFocusIn,
-            &FrmDetAgeRet::baseFocusOut},
+            &FrmDetAgeRet::base, &FrmDetAgeRet::setBase, &FrmDetAgeRet::baseKey,
+            &FrmDetAgeRet::baseMaxLength, &FrmDetAgeRet::baseFocusIn, &FrmDetAgeRet::baseFocusOut},
         [this] { focusNextChild(); }, [this] { model_.fechaKey(); });
+    fields_->forwardEdits(this, syncing_);
     model_.onChange = [this] { sync(); };
     model_.load();
     move(1050 / 15, 350 / 15); // 1050, 350 twips
@@ -185,23 +160,9 @@ void FrmDetAgeRetDialog::run(QPushButton* button, void (FrmDetAgeRet::*action)()
     });
 }
 
-bool FrmDetAgeRetDialog::filterKey(QObject* watched, QKeyEvent* key) {
-    return fields_->key(watched, *key);
-}
-
 bool FrmDetAgeRetDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (voucher::clearsClipboard(*event))
-        return QDialog::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::KeyPress:
-        return filterKey(watched, static_cast<QKeyEvent*>(event));
-    case QEvent::FocusIn:
-    case QEvent::FocusOut:
-        fields_->focus(watched, *event);
-        break;
-    default:
-        break;
-    }
+    if (const std::optional<bool> taken = fields_->filter(watched, *event))
+        return *taken;
     return QDialog::eventFilter(watched, event);
 }
 
@@ -210,22 +171,10 @@ void FrmDetAgeRetDialog::sync() {
         return;
     syncing_ = true;
     const bool readOnly = model_.readOnly();
-    const bool keys = model_.keyEnabled();
     voucher::setText(*txtNumRuc_, model_.ruc());
-    voucher::setText(*txtSerie_, model_.serie());
-    voucher::setText(*txtNumero_, model_.numero());
-    voucher::setDateText(*mkeFecEmis_, model_.fecha());
-    voucher::setText(*txtMtoBase_, model_.base());
+    fields_->show();
     voucher::setText(*txtTasa_, model_.tasa());
     voucher::setText(*txtRetencion_, model_.retencion());
-    for (QLineEdit* e : {txtSerie_, txtNumero_}) {
-        e->setEnabled(keys);
-        e->setStyleSheet(voucher::greyStyle(keys));
-    }
-    for (QLineEdit* e : {mkeFecEmis_, txtMtoBase_}) {
-        e->setEnabled(!readOnly);
-        e->setStyleSheet(voucher::greyStyle(!readOnly));
-    }
     for (QPushButton* b : cmdOpciones1_)
         b->setVisible(!readOnly);
     cmdAceptar_->setVisible(!readOnly);
@@ -253,25 +202,11 @@ void FrmDetAgeRetDialog::syncList() {
 }
 
 void FrmDetAgeRetDialog::applyFocus() {
-    QWidget* target = nullptr;
-    switch (model_.takeFocusRequest()) {
-    case FrmDetAgeRet::Focus::Serie:
-        target = txtSerie_;
-        break;
-    case FrmDetAgeRet::Focus::Numero:
-        target = txtNumero_;
-        break;
-    case FrmDetAgeRet::Focus::Fecha:
-        target = mkeFecEmis_;
-        break;
-    case FrmDetAgeRet::Focus::Base:
-        target = txtMtoBase_;
-        break;
-    case FrmDetAgeRet::Focus::None:
-        break;
-    }
-    if (target && target->isEnabled())
-        target->setFocus();
+    using Focus = FrmDetAgeRet::Focus;
+    voucher::giveFocus<Focus>(model_.takeFocusRequest(), {{Focus::Serie, txtSerie_},
+                                                          {Focus::Numero, txtNumero_},
+                                                          {Focus::Fecha, mkeFecEmis_},
+                                                          {Focus::Base, txtMtoBase_}});
 }
 
 void FrmDetAgeRetDialog::reject() {

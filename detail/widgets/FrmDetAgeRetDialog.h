@@ -34,7 +34,6 @@ private:
     void sync();
     void syncList();
     void applyFocus();
-    bool filterKey(QObject* watched, QKeyEvent* key);
     // The button takes the focus first, so that the field left is finished as on a click.
     void run(QPushButton* button, void (FrmDetAgeRet::*action)());
 

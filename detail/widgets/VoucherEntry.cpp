@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -88,6 +89,18 @@ void setDateText(QLineEdit& edit, const QString& text) {
 void watch(QLineEdit& edit, QObject* filter) {
     edit.setContextMenuPolicy(Qt::PreventContextMenu);
     edit.installEventFilter(filter);
+}
+
+QHBoxLayout* closeButtons(QWidget* parent, QPushButton*& aceptar, QPushButton*& salir) {
+    aceptar = new QPushButton(QStringLiteral("&Aceptar"), parent);
+    salir = new QPushButton(QStringLiteral("&Salir"), parent);
+    aceptar->setAutoDefault(false);
+    salir->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(aceptar);
+    buttons->addWidget(salir);
+    return buttons;
 }
 
 } // namespace ret::voucher

@@ -1,7 +1,14 @@
 #pragma once
 
+#include <QDialog>
+#include <QPushButton>
 #include <QString>
+#include <QWidget>
 
+#include <initializer_list>
+#include <utility>
+
+class QHBoxLayout;
 class QKeyEvent;
 class QLineEdit;
 class QObject;
@@ -40,5 +47,35 @@ void setDateText(QLineEdit& edit, const QString& text);
 
 // A field watched by a dialog's event filter: no context menu (it would offer pasting).
 void watch(QLineEdit& edit, QObject* filter);
+
+// The row of "&Aceptar" and "&Salir" at the foot of a voucher window, to the right.
+QHBoxLayout* closeButtons(QWidget* parent, QPushButton*& aceptar, QPushButton*& salir);
+
+// "&Aceptar" closes the window once the rules have saved, "&Salir" once they let it go. The
+// button takes the focus first, so that the field left is finished as on a click.
+template <typename Model>
+void closeOn(QDialog& dialog, Model& model, QPushButton* aceptar, QPushButton* salir) {
+    QObject::connect(aceptar, &QPushButton::clicked, &dialog, [&dialog, &model, aceptar] {
+        aceptar->setFocus();
+        if (model.aceptar())
+            dialog.accept();
+    });
+    QObject::connect(salir, &QPushButton::clicked, &dialog, [&dialog, &model, salir] {
+        salir->setFocus();
+        if (model.salir())
+            dialog.accept();
+    });
+}
+
+// The focus the rules asked for, given to its field when that can take it.
+template <typename Focus>
+void giveFocus(Focus wanted, std::initializer_list<std::pair<Focus, QWidget*>> fields) {
+    for (const auto& [focus, field] : fields) {
+        if (focus == wanted && field->isEnabled()) {
+            field->setFocus();
+            return;
+        }
+    }
+}
 
 } // namespace ret::voucher

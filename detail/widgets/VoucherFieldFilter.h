@@ -9,6 +9,7 @@
 #include <QLineEdit>
 
 #include <functional>
+#include <optional>
 
 namespace ret::voucher {
 
@@ -18,12 +19,15 @@ inline bool userMove(const QEvent& event) {
     return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
 }
 
-// The keys and focus changes of a voucher dialog's serie, number, amount and date fields,
-// handed to its rules class. `Model` is FrmDetAgeRet or frmRetDet; the amount field is the
-// amount each of them has (the base paid, the payment voucher's total).
+// The serie, number, amount and date fields of a voucher dialog: what is typed in them, their
+// keys and focus changes handed to its rules class, and the rules' state shown back. `Model` is
+// FrmDetAgeRet or frmRetDet; the amount field is the amount each of them has (the base paid, the
+// payment voucher's total).
 template <typename Model> class VoucherFieldFilter {
 public:
     struct Amount {
+        const QString& (Model::*text)() const;
+        void (Model::*set)(const QString&);
         int (Model::*key)(int);
         int (Model::*maxLength)() const;
         void (Model::*focusIn)();
@@ -41,6 +45,57 @@ public:
                        std::function<void()> dateKey = {})
         : model_(model), f_(fields), amount_(amount), moveOn_(std::move(moveOn)),
           dateKey_(std::move(dateKey)) {}
+
+    // What the user types reaches the rules; the date's text while `syncing` is the rules' own.
+    void forwardEdits(QObject* context, const bool& syncing) {
+        QObject::connect(f_.serie, &QLineEdit::textEdited, context,
+                         [this](const QString& t) { model_.setSerie(t); });
+        QObject::connect(f_.numero, &QLineEdit::textEdited, context,
+                         [this](const QString& t) { model_.setNumero(t); });
+        QObject::connect(f_.amount, &QLineEdit::textEdited, context,
+                         [this](const QString& t) { (model_.*amount_.set)(t); });
+        QObject::connect(f_.date, &QLineEdit::textChanged, context, [this, &syncing] {
+            if (!syncing)
+                model_.setFecha(f_.date->displayText());
+        });
+    }
+
+    // The rules' texts; the serie and number editable while the keys are, the date and amount
+    // while the window is not read-only.
+    void show() {
+        setText(*f_.serie, model_.serie());
+        setText(*f_.numero, model_.numero());
+        setDateText(*f_.date, model_.fecha());
+        setText(*f_.amount, (model_.*amount_.text)());
+        const bool keys = model_.keyEnabled();
+        const bool editable = !model_.readOnly();
+        for (QLineEdit* e : {f_.serie, f_.numero}) {
+            e->setEnabled(keys);
+            e->setStyleSheet(greyStyle(keys));
+        }
+        for (QLineEdit* e : {f_.date, f_.amount}) {
+            e->setEnabled(editable);
+            e->setStyleSheet(greyStyle(editable));
+        }
+    }
+
+    // An event of one of the fields: whether it was taken, or nothing when the dialog's own
+    // filter should hear it (a right click, once the clipboard is emptied; focus changes).
+    std::optional<bool> filter(QObject* watched, QEvent& event) {
+        if (clearsClipboard(event))
+            return std::nullopt;
+        switch (event.type()) {
+        case QEvent::KeyPress:
+            return key(watched, static_cast<const QKeyEvent&>(event));
+        case QEvent::FocusIn:
+        case QEvent::FocusOut:
+            focus(watched, event);
+            break;
+        default:
+            break;
+        }
+        return std::nullopt;
+    }
 
     // A key pressed in one of the fields; true when it was taken.
     bool key(QObject* watched, const QKeyEvent& key) {

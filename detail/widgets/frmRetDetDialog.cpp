@@ -70,14 +70,7 @@ frmRetDetDialog::frmRetDetDialog(Session& session, QWidget* parent)
     form->addRow(QStringLiteral("Nro. documento :"), txtNumero_);
     form->addRow(QString::fromUtf8("Fecha de emisión:"), mkeFecEmis_);
     form->addRow(QStringLiteral("Valor Total del Comprobante de Pago :"), txtMtoDet_);
-    cmdAceptar_ = new QPushButton(QStringLiteral("&Aceptar"), this);
-    cmdSalir_ = new QPushButton(QStringLiteral("&Salir"), this);
-    cmdAceptar_->setAutoDefault(false);
-    cmdSalir_->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdAceptar_);
-    buttons->addWidget(cmdSalir_);
+    auto* buttons = voucher::closeButtons(this, cmdAceptar_, cmdSalir_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(buttons);
@@ -90,65 +83,38 @@ frmRetDetDialog::frmRetDetDialog(Session& session, QWidget* parent)
     for (QLineEdit* e : {txtSerie_, txtNumero_, mkeFecEmis_, txtMtoDet_})
         voucher::watch(*e, this);
     connect(cmbTipoDoc_, &QComboBox::activated, this, [this](int i) { model_.chooseType(i); });
-    connect(txtSerie_, &QLineEdit::textEdited, this,
-            [this](const QString& t) { model_.setSerie(t); });
-    connect(txtNumero_, &QLineEdit::textEdited, this,
-            [this](const QString& t) { model_.setNumero(t); });
-    connect(txtMtoDet_, &QLineEdit::textEdited, this,
-            [this](const QString& t) { model_.setTotal(t); });
-    connect(mkeFecEmis_, &QLineEdit::textChanged, this, [this] {
-        if (!syncing_)
-            model_.setFecha(mkeFecEmis_->displayText());
-    });
-    connect(cmdAceptar_, &QPushButton::clicked, this, [this] {
-        cmdAceptar_->setFocus();
-        if (model_.aceptar())
-            accept();
-    });
-    connect(cmdSalir_, &QPushButton::clicked, this, [this] {
-        cmdSalir_->setFocus();
-        if (model_.salir())
-            accept();
-    });
+    voucher::closeOn(*this, model_, cmdAceptar_, cmdSalir_);
 
     fields_ = std::make_unique<voucher::VoucherFieldFilter<frmRetDet>>(
         model_,
         voucher::VoucherFieldFilter<frmRetDet>::Fields{txtSerie_, txtNumero_, txtMtoDet_,
                                                        mkeFecEmis_},
         voucher::VoucherFieldFilter<frmRetDet>::Amount{
-            &frmRetDet::totalKey, &frmRetDet::totalMaxLength, &frmRetDet::totalFocusIn,
-            &frmRetDet::totalFocusOut},
+            &frmRetDet::total, &frmRetDet::setTotal, &frmRetDet::totalKey,
+            &frmRetDet::totalMaxLength, &frmRetDet::totalFocusIn, &frmRetDet::totalFocusOut},
         [this] { focusNextChild(); });
+    fields_->forwardEdits(this, syncing_);
     model_.onChange = [this] { sync(); };
     model_.load();
     move(2800 / 15, 2600 / 15); // 2800, 2600 twips
     sync();
 }
 
-bool frmRetDetDialog::filterKey(QObject* watched, QKeyEvent* key) {
-    if (watched == cmbTipoDoc_) {
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            focusNextChild(); // Enter moves on like Tab
-            return true;
-        }
+bool frmRetDetDialog::typeKey(const QKeyEvent& key) {
+    if (key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter)
         return false;
-    }
-    return fields_->key(watched, *key);
+    focusNextChild(); // Enter moves on like Tab
+    return true;
 }
 
 bool frmRetDetDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != cmbTipoDoc_ && voucher::clearsClipboard(*event))
+    if (watched == cmbTipoDoc_) {
+        if (event->type() == QEvent::KeyPress)
+            return typeKey(static_cast<const QKeyEvent&>(*event));
         return QDialog::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::KeyPress:
-        return filterKey(watched, static_cast<QKeyEvent*>(event));
-    case QEvent::FocusIn:
-    case QEvent::FocusOut:
-        fields_->focus(watched, *event);
-        break;
-    default:
-        break;
     }
+    if (const std::optional<bool> taken = fields_->filter(watched, *event))
+        return *taken;
     return QDialog::eventFilter(watched, event);
 }
 
@@ -156,7 +122,6 @@ void frmRetDetDialog::sync() {
     if (syncing_)
         return;
     syncing_ = true;
-    const bool readOnly = model_.readOnly();
     const bool keys = model_.keyEnabled();
     if (cmbTipoDoc_->count() != model_.types().size()) {
         cmbTipoDoc_->clear();
@@ -167,49 +132,23 @@ void frmRetDetDialog::sync() {
     cmbTipoDoc_->setEnabled(keys);
     cmbTipoDoc_->setStyleSheet(keys ? QString() : kFrozenList);
     lblDesDoc_->setText(model_.desDoc());
-    voucher::setText(*txtSerie_, model_.serie());
-    voucher::setText(*txtNumero_, model_.numero());
+    const bool typingTotal = txtMtoDet_->hasFocus(); // its limit is the typing one then
+    fields_->show();
     voucher::setLimit(*txtNumero_, model_.numeroMaxLength());
-    voucher::setDateText(*mkeFecEmis_, model_.fecha());
-    voucher::setText(*txtMtoDet_, model_.total());
-    if (!txtMtoDet_->hasFocus())
+    if (!typingTotal)
         voucher::setLimit(*txtMtoDet_, model_.totalMaxLength());
-    for (QLineEdit* e : {txtSerie_, txtNumero_}) {
-        e->setEnabled(keys);
-        e->setStyleSheet(voucher::greyStyle(keys));
-    }
-    for (QLineEdit* e : {mkeFecEmis_, txtMtoDet_}) {
-        e->setEnabled(!readOnly);
-        e->setStyleSheet(voucher::greyStyle(!readOnly));
-    }
-    cmdAceptar_->setVisible(!readOnly);
+    cmdAceptar_->setVisible(!model_.readOnly());
     syncing_ = false;
     applyFocus();
 }
 
 void frmRetDetDialog::applyFocus() {
-    QWidget* target = nullptr;
-    switch (model_.takeFocusRequest()) {
-    case frmRetDet::Focus::Tipo:
-        target = cmbTipoDoc_;
-        break;
-    case frmRetDet::Focus::Serie:
-        target = txtSerie_;
-        break;
-    case frmRetDet::Focus::Numero:
-        target = txtNumero_;
-        break;
-    case frmRetDet::Focus::Fecha:
-        target = mkeFecEmis_;
-        break;
-    case frmRetDet::Focus::Total:
-        target = txtMtoDet_;
-        break;
-    case frmRetDet::Focus::None:
-        break;
-    }
-    if (target && target->isEnabled())
-        target->setFocus();
+    using Focus = frmRetDet::Focus;
+    voucher::giveFocus<Focus>(model_.takeFocusRequest(), {{Focus::Tipo, cmbTipoDoc_},
+                                                          {Focus::Serie, txtSerie_},
+                                                          {Focus::Numero, txtNumero_},
+                                                          {Focus::Fecha, mkeFecEmis_},
+                                                          {Focus::Total, txtMtoDet_}});
 }
 
 void frmRetDetDialog::reject() {

@@ -33,7 +33,8 @@ private:
     void sync();
     void fitTypeName();
     void applyFocus();
-    bool filterKey(QObject* watched, QKeyEvent* key);
+    // Enter in the type list moves on like Tab.
+    bool typeKey(const QKeyEvent& key);
 
     frmRetDet model_;
     bool syncing_ = false;

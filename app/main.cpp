@@ -1,6 +1,7 @@
 #include "app/MainProgram.h"
 #include "app/widgets/AppWindows.h"
 #include "app/widgets/MDIFrm.h"
+#include "common/Configuration.h"
 #include "common/IntegratorPresence.h"
 #include "common/ProgramGuard.h"
 #include "common/SingleInstance.h"
@@ -70,7 +71,12 @@ static int runProgram(int argc, char** argv) {
             app.arguments().mid(2), ret::Profile(ret::Profile::defaultLocation()), *messages);
 
     ret::MainProgram program(*messages);
-    ret::SingleInstance instance(QStringLiteral("retdecl"));
+    // one windowed copy per user and database: a copy working on another database runs
+    ret::SingleInstance instance(
+        QStringLiteral("retdecl"),
+        ret::ReadConfiguration(ret::Deliverable::MainProgram,
+                               ret::Profile(ret::Profile::defaultLocation()))
+            .databasePath);
     if (!program.passStartChecks([] { return ret::CorreApp(ret::kIntegratorTitle); },
                                  [&instance] { return instance.acquire(); }))
         return 1;

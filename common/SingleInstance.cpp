@@ -1,17 +1,27 @@
 #include "common/SingleInstance.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 
 #include <unistd.h>
 
 namespace ret {
 
-SingleInstance::SingleInstance(const QString& program) {
+SingleInstance::SingleInstance(const QString& program, const QString& database) {
     QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (dir.isEmpty() || !QFileInfo(dir).isDir())
         dir = QDir::tempPath() + QStringLiteral("/velkar-%1").arg(::getuid());
     QDir().mkpath(dir);
-    path_ = dir + QLatin1Char('/') + program + QStringLiteral(".lock");
+    QString name = program;
+    if (!database.isEmpty()) {
+        // the same database however its path is written
+        const QByteArray where = QDir::cleanPath(QFileInfo(database).absoluteFilePath()).toUtf8();
+        name += QLatin1Char('-') +
+                QString::fromLatin1(
+                    QCryptographicHash::hash(where, QCryptographicHash::Sha1).toHex().left(16));
+    }
+    path_ = dir + QLatin1Char('/') + name + QStringLiteral(".lock");
 }
 
 bool SingleInstance::acquire() {

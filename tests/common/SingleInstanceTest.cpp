@@ -36,3 +36,15 @@ TEST(SingleInstance, ALockLeftByADeadCopyIsTakenOver) {
     }
     EXPECT_TRUE(probe.acquire());
 }
+
+// One copy per user and database: a copy on another database runs, one on the same database
+// (however its path is written) is refused.
+TEST(SingleInstance, TheLockNamesTheDatabaseAsWellAsTheUser) {
+    const QString name = uniqueProgram();
+    SingleInstance first(name, "/oficina/a/HUB000.db");
+    ASSERT_TRUE(first.acquire());
+    SingleInstance otherDatabase(name, "/oficina/b/HUB000.db");
+    EXPECT_TRUE(otherDatabase.acquire());
+    SingleInstance sameDatabase(name, "/oficina/a/../a//HUB000.db");
+    EXPECT_FALSE(sameDatabase.acquire());
+}

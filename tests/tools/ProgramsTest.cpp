@@ -4,6 +4,7 @@
 #include "tests/support/TempDir.h"
 
 #include "common/Database.h"
+#include "common/SingleInstance.h"
 #include "tests/tools/Declarations.h"
 
 #include <QDate>
@@ -478,4 +479,33 @@ TEST_F(ProgramsTest, TheSendCheckNeverCallsConsistentADeclarationItCouldNotRead)
     EXPECT_EQ(r.code, 2) << r.err.toStdString();
     EXPECT_FALSE(r.err.contains("no such")) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(QString::fromUtf8("[Error de Ejecución]"))) << r.err.toStdString();
+}
+
+// The send tools keep one copy per user and database: a copy held on this environment's
+// database refuses the next, one held on another office's database does not.
+TEST_F(ProgramsTest, TheSendToolsAreOneCopyPerDatabase) {
+    ASSERT_EQ(init().code, 0);
+    {
+        auto db = ret::Database::open(path("velkar/HUB000.db"));
+        ret::test::SampleDeclaration declaration(*db);
+    }
+    // the locks the programs started by run() take, taken here first
+    const QString runtime = path("run");
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray previous = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    {
+        ret::SingleInstance elsewhere("retcheck", path("otra/HUB000.db"));
+        ASSERT_TRUE(elsewhere.acquire());
+        EXPECT_EQ(run("retcheck", {kCheckRecord}).code, 0);
+
+        ret::SingleInstance here("retcheck", path("velkar/HUB000.db"));
+        ASSERT_TRUE(here.acquire());
+        const ProgramRun refused = run("retcheck", {kCheckRecord});
+        EXPECT_EQ(refused.code, 2);
+        EXPECT_TRUE(refused.err.contains("La aplicación ya se encuentra en Ejecución"))
+            << refused.err.toStdString();
+    }
+    qputenv("XDG_RUNTIME_DIR", previous);
 }

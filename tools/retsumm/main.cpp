@@ -1,3 +1,4 @@
+#include "common/Configuration.h"
 #include "common/Profile.h"
 #include "common/ProgramGuard.h"
 #include "common/SingleInstance.h"
@@ -8,7 +9,10 @@ int main(int argc, char** argv) {
     ret::silenceToolkitLog();
     ret::ProgramStart start = ret::startProgram(argc, argv);
     return ret::runGuarded(*start.messages, ret::summary::NotRun, [&] {
-        ret::SingleInstance instance(QStringLiteral("retsumm"));
+        // one copy per user and database: a copy working on another database runs
+        const ret::Configuration config = ret::ReadConfiguration(
+            ret::Deliverable::SendSummary, ret::Profile(ret::Profile::defaultLocation()));
+        ret::SingleInstance instance(QStringLiteral("retsumm"), config.databasePath);
         if (!instance.acquire()) {
             start.messages->inform(ret::MsgIcon::Information,
                                    QStringLiteral("La aplicación ya se encuentra en Ejecución"),

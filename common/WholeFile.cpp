@@ -44,6 +44,10 @@ QString FileWriteError::message() const {
            QStringLiteral(": ") + description + QLatin1Char('.');
 }
 
+QString FileWriteError::runTimeText() const {
+    return QStringLiteral("Error ") + QString::number(number) + QLatin1Char('\n') + message();
+}
+
 std::optional<FileWriteError> writeWholeFile(const QString& path, const QByteArray& bytes) {
     return writeWholeFiles({{path, bytes}});
 }

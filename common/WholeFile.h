@@ -19,6 +19,8 @@ struct FileWriteError {
 
     // "No se pudo grabar el archivo <path>: <description>."
     QString message() const;
+    // "Error <number>", a line feed and the message: how the send tools tell it.
+    QString runTimeText() const;
 };
 
 // Replaces the file at `path` with `bytes` whole or not at all: the bytes go to a scratch file

@@ -147,6 +147,7 @@ private:
     void loadDetailAndList();
     bool readOnlyChain() const { return sent_; }
     bool runSave();
+    bool refusesRucOf8();
     bool closeSent();
     void setBoxRaw(int code, const QString& text);
     QString restingBox(int code) const; // the box as it shows without the focus

@@ -43,19 +43,25 @@ void Frm947::validar() {
     notify();
 }
 
+// An 8-digit RUC is refused, registered or sent: it must first become an 11-digit one.
+bool Frm947::refusesRucOf8() {
+    if (ruc().size() != 8)
+        return false;
+    session_.messages->inform(
+        MsgIcon::Information,
+        QStringLiteral("No puede grabar declaraciones con RUC de 8, modifique el RUC de 8 a 11 "
+                       "en el Modulo de Registro de Declarantes."),
+        kCaption);
+    return true;
+}
+
 bool Frm947::grabar() {
     if (sent_)
         return registrar();
     if (!ValidaContForm1())
         return false;
-    if (ruc().size() == 8) {
-        session_.messages->inform(
-            MsgIcon::Information,
-            QStringLiteral("No puede grabar declaraciones con RUC de 8, modifique el RUC de 8 a 11 "
-                           "en el Modulo de Registro de Declarantes."),
-            kCaption);
+    if (refusesRucOf8())
         return false;
-    }
     return runSave();
 }
 
@@ -132,14 +138,8 @@ void Frm947::setVerifier(const QString& text) {
 }
 
 bool Frm947::registrar() {
-    if (ruc().size() == 8) {
-        session_.messages->inform(
-            MsgIcon::Information,
-            QStringLiteral("No puede grabar declaraciones con RUC de 8, modifique el RUC de 8 a 11 "
-                           "en el Modulo de Registro de Declarantes."),
-            kCaption);
+    if (refusesRucOf8())
         return false;
-    }
     if (orderNumber_.size() < 8) {
         error(QString::fromUtf8("     El número de orden no es válido"));
         focus_ = Focus::Verifier;

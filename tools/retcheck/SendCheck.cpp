@@ -17,13 +17,9 @@ namespace {
 
 const QString kExecutionError = QString::fromUtf8("Error de Ejecución");
 
-// A file that could not be written or removed, in the old run-time's form: "Error", its
-// number, a line feed and the reason naming the file.
+// A file that could not be written or removed, told in the old run-time's form.
 void fileError(MessageSink& messages, const FileWriteError& e) {
-    messages.inform(MsgIcon::Critical,
-                    QStringLiteral("Error ") + QString::number(e.number) + QLatin1Char('\n') +
-                        e.message(),
-                    kExecutionError);
+    messages.inform(MsgIcon::Critical, e.runTimeText(), kExecutionError);
 }
 
 // Removes an older file; a missing file or directory means there is nothing to remove.

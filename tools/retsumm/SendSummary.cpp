@@ -19,12 +19,9 @@ namespace {
 
 const QString kExecutionError = QString::fromUtf8("Error de Ejecución");
 
-// A file of the summary that could not be written whole, in the old run-time's form.
+// A file that could not be written whole, told in the old run-time's form.
 void fileError(MessageSink& messages, const FileWriteError& e) {
-    messages.inform(MsgIcon::Critical,
-                    QStringLiteral("Error ") + QString::number(e.number) + QLatin1Char('\n') +
-                        e.message(),
-                    kExecutionError);
+    messages.inform(MsgIcon::Critical, e.runTimeText(), kExecutionError);
 }
 
 // Every step that writes says whether its file is whole; a failed one is told at once and the

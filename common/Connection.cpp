@@ -42,6 +42,9 @@ std::unique_ptr<Database> OpenSharedDatabase(Deliverable who, const Configuratio
     shared.requiredTables = requiredTables(who);
     try {
         auto db = Database::open(config.databasePath, shared);
+        // the main program stages the declaration in hand in tables of its own session
+        if (who == Deliverable::MainProgram)
+            db->createSessionTables(stagingTables());
         if (who == Deliverable::MainProgram || who == Deliverable::SendCheck) {
             FileWriteError why;
             if (!profile.write(kOptions, QStringLiteral("SystemDB"), config.workgroupFile, &why)) {

@@ -348,10 +348,20 @@ QStringList Database::tableNames() {
     return out;
 }
 
-Transaction::Transaction(Database& db) : db_(db) {
+void Database::createSessionTables(const std::vector<TableDef>& tables) {
+    for (const TableDef& t : tables) {
+        for (const QString& sql : dialect_.createTable(t, SqlDialect::Visibility::Session))
+            execute(sql);
+    }
+    sessionTables_ = true;
+}
+
+Transaction::Transaction(Database& db, Writes writes) : db_(db) {
     if (db_.inTransaction_)
         throw DbError(-1, QStringLiteral("Ya hay una transacción en curso."));
-    db_.execute(QStringLiteral("BEGIN IMMEDIATE"));
+    // without session tables of its own the connection stages in the shared ones
+    const bool sessionOnly = writes == Writes::SessionTables && db_.sessionTables_;
+    db_.execute(sessionOnly ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
     db_.inTransaction_ = true;
     open_ = true;
 }

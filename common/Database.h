@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace ret {
 
@@ -93,6 +94,12 @@ public:
 
     bool inTransaction() const { return inTransaction_; }
 
+    // Gives this connection its own empty copies of the tables, seen under their names by this
+    // connection only and gone when it closes: each program's declaration in hand is staged
+    // apart from every other's, while the shared tables of those names stay as they are.
+    void createSessionTables(const std::vector<TableDef>& tables);
+    bool hasSessionTables() const { return sessionTables_; }
+
 private:
     friend class Transaction;
     Database(QSqlDatabase db, QString path);
@@ -105,13 +112,19 @@ private:
     QString path_;
     SqlDialect dialect_;
     bool inTransaction_ = false;
+    bool sessionTables_ = false;
 };
 
-// One unit of work that writes: started with BEGIN IMMEDIATE, so that it waits for another
-// writer at its start instead of failing part-way; rolled back unless committed.
+// One unit of work that writes, rolled back unless committed. One that writes shared tables
+// takes the write lock at its start (BEGIN IMMEDIATE), so that it waits for another writer
+// there, within the busy timeout, instead of failing part-way. One that writes only this
+// connection's session tables takes no lock on the shared ones: another program's long write
+// does not hold it up, and it holds up no one.
 class Transaction {
 public:
-    explicit Transaction(Database& db);
+    enum class Writes { Shared, SessionTables };
+
+    explicit Transaction(Database& db, Writes writes = Writes::Shared);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;

@@ -179,6 +179,18 @@ const std::vector<TableDef>& moduleTables() {
     return tables;
 }
 
+const std::vector<TableDef>& stagingTables() {
+    static const std::vector<TableDef> tables = [] {
+        std::vector<TableDef> out;
+        for (const TableDef& t : moduleTables()) {
+            if (t.name.startsWith(QLatin1String("TMP")))
+                out.push_back(t);
+        }
+        return out;
+    }();
+    return tables;
+}
+
 const std::vector<TableDef>& integratorTables() {
     static const std::vector<TableDef> tables = buildIntegratorTables();
     return tables;

@@ -36,6 +36,9 @@ struct TableDef {
 
 // The module's nine tables, in the order the installer creates them.
 const std::vector<TableDef>& moduleTables();
+// The three staging tables of the declaration in hand (the detail the windows and the import
+// work on until it is saved), in the order of moduleTables().
+const std::vector<TableDef>& stagingTables();
 // The integrator's tables that the module reads and writes.
 const std::vector<TableDef>& integratorTables();
 // Any of the above by name (case-insensitive); throws std::out_of_range when unknown.

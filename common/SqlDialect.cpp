@@ -72,7 +72,7 @@ QString SqlDialect::deleteAll(const QString& table) const {
     return QStringLiteral("DELETE FROM ") + table;
 }
 
-QStringList SqlDialect::createTable(const TableDef& table) const {
+QStringList SqlDialect::createTable(const TableDef& table, Visibility visibility) const {
     QStringList parts;
     for (const auto& c : table.columns) {
         QString col = c.name + QLatin1Char(' ') + sqliteType(c);
@@ -84,8 +84,9 @@ QStringList SqlDialect::createTable(const TableDef& table) const {
     if (!table.primaryKey.isEmpty())
         parts << QStringLiteral("CONSTRAINT %1 PRIMARY KEY (%2)")
                      .arg(table.primaryKeyName(), table.primaryKey.join(QLatin1String(", ")));
-    return {
-        QStringLiteral("CREATE TABLE %1 (%2)").arg(table.name, parts.join(QLatin1String(", ")))};
+    const QString create = visibility == Visibility::Session ? QStringLiteral("CREATE TEMP TABLE")
+                                                             : QStringLiteral("CREATE TABLE");
+    return {QStringLiteral("%1 %2 (%3)").arg(create, table.name, parts.join(QLatin1String(", ")))};
 }
 
 QStringList SqlDialect::allowEmptyText(const TableDef&, const QStringList&) const {

@@ -33,8 +33,13 @@ public:
     // "DELETE * FROM table"
     QString deleteAll(const QString& table) const;
 
+    // Who sees a table: every connection, or only the connection that made it, for as long as
+    // it lives (a name both engines look up before the shared table of that name).
+    enum class Visibility { Shared, Session };
+
     // CREATE TABLE (with its primary key under its constraint name) as one or more statements.
-    QStringList createTable(const TableDef& table) const;
+    QStringList createTable(const TableDef& table,
+                            Visibility visibility = Visibility::Shared) const;
     // Lets the named text columns hold empty texts. The embedded engine's texts always may, so
     // there it has nothing to do.
     QStringList allowEmptyText(const TableDef& table, const QStringList& columns) const;

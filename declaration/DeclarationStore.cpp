@@ -297,7 +297,7 @@ StoredDeclaration readStored(Database& db, const DeclarationId& id) {
 
 void loadDetail(Database& db, const DeclarationId& id) {
     const SqlDialect& d = db.dialect();
-    Transaction tx(db);
+    Transaction tx(db, Transaction::Writes::SessionTables);
     db.execute(d.deleteAll(QStringLiteral("TMPF947RPCAB")));
     db.execute(d.deleteAll(QStringLiteral("TMPF947RPDET")));
     db.execute(d.deleteAll(QStringLiteral("TMPF947RPDETDET")));
@@ -367,7 +367,7 @@ std::pair<QString, QString> stagedTotals(Database& db) {
 }
 
 void deleteStagedSubject(Database& db, const QString& ruc) {
-    Transaction tx(db);
+    Transaction tx(db, Transaction::Writes::SessionTables);
     const QString where =
         QStringLiteral(" WHERE tip_retencion = 'R' AND tip_doc_ret = 6 AND num_doc_ret = ?");
     db.execute(QStringLiteral("DELETE FROM TMPF947RPCAB") + where, {ruc});
@@ -377,7 +377,7 @@ void deleteStagedSubject(Database& db, const QString& ruc) {
 }
 
 void deleteStagedRetentions(Database& db) {
-    Transaction tx(db);
+    Transaction tx(db, Transaction::Writes::SessionTables);
     const QString where = QStringLiteral(" WHERE tip_retencion = 'R' AND tip_doc_ret = 6");
     db.execute(QStringLiteral("DELETE FROM TMPF947RPCAB") + where);
     db.execute(QStringLiteral("DELETE FROM TMPF947RPDET") + where);

@@ -301,7 +301,7 @@ bool FrmDetAgeRet::aceptar() {
             error(QStringLiteral("La información ya ha sido registrada"), Focus::None);
             return false;
         }
-        Transaction tx(*session_.db);
+        Transaction tx(*session_.db, Transaction::Writes::SessionTables);
         storeVoucher(isNew);
         tx.commit();
     } catch (const DbError& e) {
@@ -338,7 +338,7 @@ bool FrmDetAgeRet::salir() {
                         "No hay comprobantes. Si sale se borrará este registro. ¿Esta Seguro?"),
                     kCaption, MsgAnswer::No))
                 return false;
-            Transaction tx(*session_.db);
+            Transaction tx(*session_.db, Transaction::Writes::SessionTables);
             session_.db->execute(QStringLiteral("DELETE FROM TMPF947RPDET") + kVoucherWhere,
                                  {ruc_, serie_, numero_});
             session_.db->execute(QStringLiteral("DELETE FROM TMPF947RPDETDET") + kPaymentsWhere,

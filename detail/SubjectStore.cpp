@@ -77,7 +77,7 @@ bool subjectStaged(Database& db, const QString& ruc) {
 }
 
 SubjectWrite writeSubject(Database& db, const SubjectRecord& r, bool isNew) {
-    Transaction tx(db);
+    Transaction tx(db, Transaction::Writes::SessionTables);
     const bool exists = subjectStaged(db, r.ruc);
     if (isNew && exists)
         return SubjectWrite::Duplicate;
@@ -115,7 +115,7 @@ void deleteSubjectRow(Database& db, const QString& ruc) {
 
 void deleteSubjectVoucher(Database& db, const QString& ruc, const QString& serie,
                           const QString& numero) {
-    Transaction tx(db);
+    Transaction tx(db, Transaction::Writes::SessionTables);
     db.execute(QStringLiteral("DELETE FROM TMPF947RPDETDET WHERE num_doc_ret = ? AND "
                               "num_serie_cp = ? AND num_cp = ?"),
                {ruc, serie, numero});
@@ -126,7 +126,7 @@ void deleteSubjectVoucher(Database& db, const QString& ruc, const QString& serie
 }
 
 void dropUnacceptedDetail(Database& db, const QString& ruc) {
-    Transaction tx(db);
+    Transaction tx(db, Transaction::Writes::SessionTables);
     if (subjectStaged(db, ruc))
         return;
     db.execute(QStringLiteral("DELETE FROM TMPF947RPDETDET WHERE num_doc_ret = ?"), {ruc});

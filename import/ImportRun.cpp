@@ -259,7 +259,7 @@ RunResult Transferencia(Session& session, const QString& directory,
                          QDate::currentDate());
     RejectLog log(db, r.logFile, r.errorFile);
     try {
-        Transaction tx(db);
+        Transaction tx(db, Transaction::Writes::SessionTables);
         Stager stager(db, session);
         Statement savepoint = db.prepare(QStringLiteral("SAVEPOINT linea"));
         Statement release = db.prepare(QStringLiteral("RELEASE linea"));
@@ -319,7 +319,7 @@ RunResult Transferencia(Session& session, const QString& directory,
 
 void CalcularTot(Session& session) {
     Database& db = *session.db;
-    Transaction tx(db);
+    Transaction tx(db, Transaction::Writes::SessionTables);
     writeTotals(db, kindOf(session));
     tx.commit();
 }

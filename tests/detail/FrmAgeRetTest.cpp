@@ -546,7 +546,11 @@ TEST_F(FrmAgeRetTest, TheSentWindowIsReadOnlyAndClosesAtOnce) {
 
 TEST_F(FrmAgeRetTest, ActivationFailureIsReported) {
     auto w = typed(kCompany, "", "", "LA EMPRESA");
-    windows.behaviour[Window::FrmDetAgeRet] = [this] { db->execute("DROP TABLE TMPF947RPDET"); };
+    // the session's table first, then the shared one its name would fall back on
+    windows.behaviour[Window::FrmDetAgeRet] = [this] {
+        db->execute("DROP TABLE TMPF947RPDET");
+        db->execute("DROP TABLE TMPF947RPDET");
+    };
     w->nuevo();
     ASSERT_FALSE(messages.shown.empty());
     EXPECT_EQ(messages.shown.back().title, "Error");

@@ -2,6 +2,7 @@
 
 #include "common/Database.h"
 #include "common/FieldRules.h"
+#include "common/Schema.h"
 #include "common/Session.h"
 #include "tools/hub/Environment.h"
 #include "tools/retsetup/Installer.h"
@@ -23,6 +24,8 @@ protected:
         messages.shown.clear();
         session.config = ReadConfiguration(Deliverable::MainProgram, profile);
         db = Database::open(session.config.databasePath);
+        // as the main program stages: in tables of its own session
+        db->createSessionTables(stagingTables());
         session.db = db.get();
         session.messages = &messages;
         session.rules = &rules;

@@ -503,9 +503,56 @@ TEST_F(ProgramsTest, TheSendToolsAreOneCopyPerDatabase) {
         ret::SingleInstance here("retcheck", path("velkar/HUB000.db"));
         ASSERT_TRUE(here.acquire());
         const ProgramRun refused = run("retcheck", {kCheckRecord});
-        EXPECT_EQ(refused.code, 2);
+        EXPECT_EQ(refused.code, 3);
         EXPECT_TRUE(refused.err.contains("La aplicación ya se encuentra en Ejecución"))
             << refused.err.toStdString();
+    }
+    qputenv("XDG_RUNTIME_DIR", previous);
+}
+
+TEST_F(ProgramsTest, ASendingWaitsABoundedTimeForASendToolThatAnotherCopyRuns) {
+    ASSERT_EQ(init().code, 0);
+    {
+        auto db = ret::Database::open(path("velkar/HUB000.db"));
+        ret::test::SampleDeclaration declaration(*db);
+    }
+    const QString runtime = path("run");
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray previous = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    const auto sent = [&] {
+        auto db = ret::Database::open(path("velkar/HUB000.db"));
+        return db->scalar("SELECT count(*) FROM HCAB")->toInt();
+    };
+    {
+        // another copy of retsumm holds the database past the wait: nothing is sent
+        ret::SingleInstance other("retsumm", path("velkar/HUB000.db"));
+        ASSERT_TRUE(other.acquire());
+        qputenv("HUB_TOOL_WAIT_MS", "400");
+        const ProgramRun gaveUp = run("hub", {"send", "20100070970", "201007"});
+        qunsetenv("HUB_TOOL_WAIT_MS");
+        EXPECT_EQ(gaveUp.code, 1);
+        EXPECT_TRUE(gaveUp.err.contains("retsumm did not run, nothing was sent"))
+            << gaveUp.err.toStdString();
+        EXPECT_EQ(sent(), 0);
+    }
+    {
+        // the other copy ends while the sending waits for it: the sending is made
+        auto other = std::make_unique<ret::SingleInstance>("retcheck", path("velkar/HUB000.db"));
+        ASSERT_TRUE(other->acquire());
+        QProcess hub;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("RET_HEADLESS", "1");
+        env.insert("HUB000_INI", path("HUB000.INI"));
+        hub.setProcessEnvironment(env);
+        hub.start(QStringLiteral(RET_BIN_DIR "/hub"), {"send", "20100070970", "201007"});
+        ASSERT_TRUE(hub.waitForStarted());
+        EXPECT_FALSE(hub.waitForFinished(1000));
+        other.reset();
+        ASSERT_TRUE(hub.waitForFinished(30000));
+        EXPECT_EQ(hub.exitCode(), 0) << hub.readAllStandardError().toStdString();
+        EXPECT_EQ(sent(), 1);
     }
     qputenv("XDG_RUNTIME_DIR", previous);
 }

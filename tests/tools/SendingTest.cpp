@@ -9,6 +9,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/tools/Declarations.h"
 
+#include <QDir>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -175,4 +176,42 @@ TEST_F(SendingTest, NothingIsWrittenWhenTheSendingFails) {
         }
         EXPECT_FALSE(db->inTransaction());
     }
+}
+
+namespace {
+
+// A stand-in for one of the send tools: a shell script that records the command line it was
+// given and then runs `then`.
+void writeTool(const QString& file, const QString& records, const QString& then) {
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QString("#!/bin/sh\necho \"$1\" >> '%1'\n%2\nexit 0\n").arg(records, then).toUtf8());
+    f.close();
+    f.setPermissions(f.permissions() | QFile::ExeOwner);
+}
+
+} // namespace
+
+TEST_F(SendingTest, ASendingThatStartsWhileAnotherRunsTakesTheNextNumber) {
+    // while the first sending's check runs, a second sending is made from start to end
+    QDir().mkpath(path("tools"));
+    const QString inner = path("inner.out");
+    writeTool(path("tools/retcheck"), path("checked.txt"),
+              QString("'%1/hub' send %2 202402 --ini '%3' > '%4' 2>&1")
+                  .arg(RET_BIN_DIR, kRuc, path("HUB000.INI"), inner));
+    writeTool(path("tools/retsumm"), path("summarized.txt"), QString());
+
+    const hub::SendingOutcome outer =
+        hub::sendWithChecks(path("HUB000.INI"), kRuc, "202403", path("tools"));
+    ASSERT_TRUE(outer.sent) << outer.text.toStdString();
+    const QString innerOut = QString::fromUtf8(readFile("inner.out"));
+    const auto summary =
+        QRegularExpression("Resumen: .*09472024020([0-9]{8})\\.TXT").match(innerOut);
+    ASSERT_TRUE(summary.hasMatch()) << innerOut.toStdString();
+
+    // the record the first sending gave its summary ends in its sending number
+    const QString record = QString::fromUtf8(readFile("summarized.txt")).trimmed();
+    EXPECT_EQ(record.left(28), "0620100070970    09472024030");
+    EXPECT_NE(record.mid(28), summary.captured(1));
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM HCAB")->toInt(), 2);
 }

@@ -7,7 +7,10 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
 
 #include <map>
 
@@ -129,9 +132,20 @@ struct ToolRun {
     QString err;
 };
 
-// Runs one of the module's send tools on the record, as the integrator does: headless, with
-// the same profile.
-ToolRun runTool(const QString& program, const QString& record, const QString& profilePath) {
+// What retcheck and retsumm answer when another copy of them runs on the same database.
+constexpr int kToolBusy = 3;
+
+// How long a sending waits for a send tool that another copy keeps busy: HUB_TOOL_WAIT_MS,
+// else 20 seconds.
+qint64 toolWaitMs() {
+    bool ok = false;
+    const qint64 ms = qEnvironmentVariable("HUB_TOOL_WAIT_MS").toLongLong(&ok);
+    return ok && ms >= 0 ? ms : 20000;
+}
+
+// Runs one of the module's send tools on the record once, as the integrator does: headless,
+// with the same profile.
+ToolRun runToolOnce(const QString& program, const QString& record, const QString& profilePath) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HUB000_INI"), profilePath);
@@ -143,15 +157,80 @@ ToolRun runTool(const QString& program, const QString& record, const QString& pr
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardError()).trimmed()};
 }
 
+// Runs the tool, trying again while another copy of it keeps it busy, for a bounded time.
+ToolRun runTool(const QString& program, const QString& record, const QString& profilePath) {
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        ToolRun r = runToolOnce(program, record, profilePath);
+        if (r.code != kToolBusy)
+            return r;
+        if (waited.elapsed() >= toolWaitMs()) {
+            r.err = QStringLiteral("another copy kept it busy for %1 ms: %2")
+                        .arg(waited.elapsed())
+                        .arg(r.err);
+            return r;
+        }
+        QThread::msleep(50 + QRandomGenerator::global()->bounded(100));
+    }
+}
+
 SendingOutcome refused(const QString& why) {
     return {false, why, QString(), QString()};
 }
 
-// The next sending number, over every sending the integrator has made.
-QString nextSendingNumber(Database& db) {
-    const auto n = db.scalar(QStringLiteral("SELECT count(*) FROM HCAB"));
-    return QStringLiteral("%1").arg((n ? n->toLongLong() : 0) + 1, 8, 10, QLatin1Char('0'));
+// The integrator's register of the sending numbers it has given. A number is given once the
+// transaction that records it commits, and never again, even when its sending then fails.
+const TableDef& sendingNumbers() {
+    static const TableDef table{QStringLiteral("HUBENVIO"),
+                                {{QStringLiteral("numero"), ColumnType::Text, 8},
+                                 {QStringLiteral("doc_id_d"), ColumnType::Text, 15},
+                                 {QStringLiteral("periodo"), ColumnType::Text, 6},
+                                 {QStringLiteral("fecha"), ColumnType::Date}},
+                                {QStringLiteral("numero")},
+                                0};
+    return table;
 }
+
+// The next sending number, over every sending the integrator has made (environments made
+// before the register count their sent declarations), taken and recorded under the write lock.
+QString reserveSendingNumber(Database& db, const QString& ruc, const QString& period) {
+    const TableDef& numbers = sendingNumbers();
+    Transaction tx(db);
+    if (!db.tableExists(numbers.name)) {
+        for (const QString& sql : db.dialect().createTable(numbers))
+            db.execute(sql);
+    }
+    const qint64 sent = db.scalar(QStringLiteral("SELECT count(*) FROM HCAB"))->toLongLong();
+    const auto last =
+        db.scalar(QStringLiteral("SELECT max(%1) FROM %2")
+                      .arg(db.dialect().numericValue(QStringLiteral("numero")), numbers.name));
+    const qint64 given = last && !last->isNull() ? last->toLongLong() : 0;
+    const QString number =
+        QStringLiteral("%1").arg(std::max(sent, given) + 1, 8, 10, QLatin1Char('0'));
+    db.execute(QStringLiteral("INSERT INTO %1 VALUES (?, ?, ?, ?)").arg(numbers.name),
+               {number, ruc, period, QDateTime::currentDateTime()});
+    tx.commit();
+    return number;
+}
+
+// Gives the number back when its sending was not made, so that the next sending takes it. A
+// run that dies before it can leaves the number given, and the numbers go on after it.
+void releaseSendingNumber(Database& db, const QString& number) {
+    try {
+        Transaction tx(db);
+        db.execute(QStringLiteral("DELETE FROM %1 WHERE numero = ?").arg(sendingNumbers().name),
+                   {number});
+        tx.commit();
+    } catch (const DbError&) {
+        // kept given: a gap in the numbers, never a number given twice
+    }
+}
+
+SendingOutcome sendUnderNumber(Database& db, const Configuration& config,
+                               const QString& profilePath, const QString& ruc,
+                               const QString& period, const QString& number,
+                               const QString& toolDirectory);
 
 } // namespace
 
@@ -171,10 +250,23 @@ SendingOutcome sendWithChecks(const QString& profilePath, const QString& ruc, co
                         {ruc, period, kForm}))
             return refused(QStringLiteral("no declaration %1 of RUC %2 for period %3")
                                .arg(kForm, ruc, period));
-        number = nextSendingNumber(*db);
+        number = reserveSendingNumber(*db, ruc, period);
     } catch (const DbError& e) {
         return refused(QStringLiteral("database %1: %2").arg(config.databasePath, e.description()));
     }
+    const SendingOutcome outcome =
+        sendUnderNumber(*db, config, profilePath, ruc, period, number, toolDirectory);
+    if (!outcome.sent)
+        releaseSendingNumber(*db, number);
+    return outcome;
+}
+
+namespace {
+
+SendingOutcome sendUnderNumber(Database& db, const Configuration& config,
+                               const QString& profilePath, const QString& ruc,
+                               const QString& period, const QString& number,
+                               const QString& toolDirectory) {
     const QString record = QStringLiteral("06") + ruc.leftJustified(15) + kForm + period +
                            QStringLiteral("0") + number;
 
@@ -190,16 +282,18 @@ SendingOutcome sendWithChecks(const QString& profilePath, const QString& ruc, co
     // made, and nothing is copied into the history tables
     const ToolRun summary =
         runTool(toolDirectory + QStringLiteral("/retsumm"), record, profilePath);
-    if (summary.code != 0)
+    if (summary.code == 1)
         return refused(QStringLiteral("retsumm could not write the summary whole, nothing was "
                                       "sent: ") +
                        summary.err);
-    const SendResult sent = sendDeclaration(*db, ruc, period, QDate::currentDate());
+    if (summary.code != 0)
+        return refused(QStringLiteral("retsumm did not run, nothing was sent: ") + summary.err);
+    const SendResult sent = sendDeclaration(db, ruc, period, QDate::currentDate());
     if (!sent.ok)
         return refused(sent.error);
     QString report;
     try {
-        report = latestReport(*db, QStringLiteral("RYP004"), ruc);
+        report = latestReport(db, QStringLiteral("RYP004"), ruc);
     } catch (const DbError&) {
         // the summary was made; only its name in the register could not be read
     }
@@ -210,6 +304,8 @@ SendingOutcome sendWithChecks(const QString& profilePath, const QString& ruc, co
                      kForm + period + QStringLiteral("0") + number + QStringLiteral(".TXT")),
             report};
 }
+
+} // namespace
 
 QString latestReport(Database& db, const QString& code, const QString& docId) {
     // file names are the register's running number, so the newest sorts last

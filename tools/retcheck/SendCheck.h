@@ -12,7 +12,8 @@ namespace ret::check {
 
 // Exit codes: the declaration is consistent; the report was written; the run could not be made
 // (an unusable record, no connection, a file that could not be written, another copy running).
-enum ExitCode { Consistent = 0, Inconsistent = 1, NotRun = 2 };
+// Busy: another copy runs on the same database; the integrator may try again shortly.
+enum ExitCode { Consistent = 0, Inconsistent = 1, NotRun = 2, Busy = 3 };
 
 inline const QString kToolTitle = QString::fromUtf8("Presentación Telemática");
 

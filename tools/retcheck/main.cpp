@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
             start.messages->inform(ret::MsgIcon::Information,
                                    QStringLiteral("La aplicación ya se encuentra en Ejecución"),
                                    ret::check::kToolTitle);
-            return int(ret::check::NotRun);
+            return int(ret::check::Busy);
         }
         return ret::check::runSendCheck(start.app->arguments().mid(1),
                                         ret::Profile(ret::Profile::defaultLocation()),

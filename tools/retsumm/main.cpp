@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
             start.messages->inform(ret::MsgIcon::Information,
                                    QStringLiteral("La aplicación ya se encuentra en Ejecución"),
                                    QString::fromUtf8("Presentación Telemática"));
-            return int(ret::summary::NotRun);
+            return int(ret::summary::Busy);
         }
         return ret::summary::runSendSummary(start.app->arguments().mid(1),
                                             ret::Profile(ret::Profile::defaultLocation()),

@@ -6,6 +6,7 @@
 #include "common/Database.h"
 #include "common/SingleInstance.h"
 #include "tests/tools/Declarations.h"
+#include "tools/hub/SampleData.h"
 
 #include <QDate>
 #include <QDir>
@@ -15,6 +16,9 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+
+#include <future>
+#include <optional>
 
 namespace {
 
@@ -553,6 +557,75 @@ TEST_F(ProgramsTest, ASendingWaitsABoundedTimeForASendToolThatAnotherCopyRuns) {
         ASSERT_TRUE(hub.waitForFinished(30000));
         EXPECT_EQ(hub.exitCode(), 0) << hub.readAllStandardError().toStdString();
         EXPECT_EQ(sent(), 1);
+    }
+    qputenv("XDG_RUNTIME_DIR", previous);
+}
+
+// Another program holds the write lock longer than the busy timeout: each writer says so in
+// Spanish with the error's number, fails, and leaves nothing half-done.
+TEST_F(ProgramsTest, AWriterThatWaitsOutTheBusyTimeoutIsToldAndLeavesNothingHalfDone) {
+    ASSERT_EQ(init().code, 0);
+    // the sample file's five good lines
+    const QByteArray sample = ret::hub::sampleImportFile();
+    qsizetype end = 0;
+    for (int i = 0; i < 5; ++i)
+        end = sample.indexOf("\r\n", end) + 2;
+    QDir().mkpath(path("in"));
+    writeFile("in/" + ret::hub::kSampleImportName, sample.left(end));
+    {
+        auto db = ret::Database::open(path("velkar/HUB000.db"));
+        ret::test::insertDeclaration(*db, "20601112222", "201007"); // for retsumm
+    }
+    auto holder = ret::Database::open(path("velkar/HUB000.db"));
+    std::optional<ret::Transaction> held(std::in_place, *holder);
+    holder->execute("UPDATE PARAM SET correl_param = correl_param WHERE numero = '998'");
+
+    // both wait out the busy timeout at once
+    auto importing = std::async(std::launch::async, [&] {
+        return run("retdecl", {"--import", path("in"), "20100070970", "201007", "--save"});
+    });
+    const ProgramRun summed = run(
+        "retsumm", {"06" + QString("20601112222").leftJustified(15) + "09472010070" + "00000001"});
+    const ProgramRun imported = importing.get();
+    held.reset();
+    EXPECT_TRUE(imported.out.endsWith("5 Transferidos\n0 Rechazados\n"))
+        << imported.out.toStdString();
+
+    for (const ProgramRun* r : {&imported, &summed}) {
+        EXPECT_NE(r->code, 0);
+        EXPECT_TRUE(r->err.contains(QString::fromUtf8("No se pudo actualizar; bloqueado "
+                                                      "actualmente.")) &&
+                    r->err.contains("3218"))
+            << r->err.toStdString();
+        EXPECT_FALSE(r->err.contains("locked", Qt::CaseInsensitive)) << r->err.toStdString();
+    }
+    EXPECT_EQ(holder->scalar("SELECT count(*) FROM CAB WHERE doc_id_d = '20100070970'")->toInt(),
+              0);
+    EXPECT_EQ(
+        holder->scalar("SELECT count(*) FROM F947RPCAB WHERE doc_id_d = '20100070970'")->toInt(),
+        0);
+    // no register row, and no report file that a row would name; the summary's plain files
+    // are steps of their own and are written whole all the same
+    EXPECT_EQ(holder->scalar("SELECT count(*) FROM SPOOL")->toInt(), 0);
+    EXPECT_EQ(QDir(path("velkar/RPT")).entryList({"????????.PRN"}, QDir::Files), QStringList());
+}
+
+TEST_F(ProgramsTest, TheBatchRunsOfTheMainProgramRunBesideTheWindowedOne) {
+    ASSERT_EQ(init().code, 0);
+    QDir().mkpath(path("in"));
+    writeFile("in/" + ret::hub::kSampleImportName, ret::hub::sampleImportFile());
+    const QString runtime = path("run");
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray previous = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    {
+        // the windowed program's own lock on this database
+        ret::SingleInstance windowed("retdecl", path("velkar/HUB000.db"));
+        ASSERT_TRUE(windowed.acquire());
+        const ProgramRun r = run("retdecl", {"--import", path("in"), "20100070970", "201007"});
+        EXPECT_EQ(r.code, 1) << r.err.toStdString(); // the sample's three refused lines
+        EXPECT_TRUE(r.out.contains("5 Transferidos\n3 Rechazados\n")) << r.out.toStdString();
     }
     qputenv("XDG_RUNTIME_DIR", previous);
 }

@@ -60,8 +60,7 @@ void Installer::reportSqlError(const DbError& e) {
                      kSqlErrorTitle);
 }
 
-void Installer::writeRows() {
-    // the rows of one pass land together or not at all
+void Installer::inOneTransaction(const std::function<void()>& work) {
     std::optional<Transaction> tx;
     try {
         tx.emplace(*db_);
@@ -69,14 +68,20 @@ void Installer::writeRows() {
         reportSqlError(e);
         return;
     }
-    writeParameters();
-    writeReportCodes();
-    writeCatalogue();
+    work();
     try {
         tx->commit();
     } catch (const DbError& e) {
         reportSqlError(e);
     }
+}
+
+void Installer::writeRows() {
+    inOneTransaction([this] {
+        writeParameters();
+        writeReportCodes();
+        writeCatalogue();
+    });
 }
 
 void Installer::writeParameters() {
@@ -155,6 +160,10 @@ void Installer::writeCatalogue() {
 }
 
 void Installer::createTables() {
+    inOneTransaction([this] { createMissingTables(); });
+}
+
+void Installer::createMissingTables() {
     QStringList existing;
     try {
         for (const QString& t : db_->tableNames())

@@ -3,6 +3,7 @@
 #include "common/Configuration.h"
 #include "common/Database.h"
 
+#include <functional>
 #include <memory>
 
 namespace ret {
@@ -28,11 +29,15 @@ public:
 
 private:
     bool connect();
+    // The statements of one pass land together or not at all: a run stopped part-way leaves
+    // the database as it was before that pass, and the next run makes the pass again.
+    void inOneTransaction(const std::function<void()>& work);
     void writeRows();
     void writeParameters();
     void writeReportCodes();
     void writeCatalogue();
     void createTables();
+    void createMissingTables();
     // Runs one action statement, reporting its failure; false when it failed.
     bool execute(const QString& sql, const QVariantList& params = {});
     void reportSqlError(const DbError& e);

@@ -2,6 +2,7 @@
 
 #include "common/Configuration.h"
 #include "common/Database.h"
+#include "common/Schema.h"
 #include "common/FieldRules.h"
 #include "common/Messages.h"
 #include "common/Session.h"
@@ -31,8 +32,12 @@ public:
     Configuration configuration() const {
         return ReadConfiguration(Deliverable::MainProgram, profile());
     }
+    // The database as the main program opens it: the declaration in hand staged in its own
+    // session's tables.
     std::unique_ptr<Database> openDatabase() const {
-        return Database::open(dir_.filePath("velkar/HUB000.db"));
+        auto db = Database::open(dir_.filePath("velkar/HUB000.db"));
+        db->createSessionTables(stagingTables());
+        return db;
     }
     QString filePath(const QString& name) const { return dir_.filePath(name); }
 

@@ -89,6 +89,9 @@ struct Session {
     QString VoucherMode;
     QString PaymentVoucherMode;
     QString QueryKind; // "B": the banks query
+    // The lines of this program's last validation, as written to Mens.txt, for the
+    // inconsistencies window: another user's validation may replace the shared file meanwhile.
+    QString Inconsistencies;
 
     StatusTexts status;
     std::function<void()> statusChanged; // the main window shows the new texts

@@ -38,8 +38,10 @@ void Frm947::validar() {
         session_.messages->inform(MsgIcon::Exclamation,
                                   QStringLiteral("La declaración no presenta inconsistencias."),
                                   kCaption);
-    else
+    else {
+        session_.Inconsistencies = inconsistencyFile_;
         session_.windows->open(Window::FrmConsist);
+    }
     notify();
 }
 

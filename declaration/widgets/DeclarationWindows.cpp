@@ -13,8 +13,7 @@ void registerDeclarationWindows(WidgetWindows& windows, Session& session) {
         return std::make_unique<Frm947Dialog>(*s, parent);
     });
     windows.registerWindow(Window::FrmConsist, [s](QWidget* parent) -> std::unique_ptr<QDialog> {
-        return std::make_unique<FrmConsistDialog>(
-            joinPath(s->config.systemDirectory, QStringLiteral("Mens.txt")), parent);
+        return std::make_unique<FrmConsistDialog>(s->Inconsistencies, parent);
     });
 }
 

@@ -1,9 +1,7 @@
 #include "declaration/widgets/FrmConsistDialog.h"
 
-#include "common/Cp1252.h"
 #include "common/widgets/FormHelpers.h"
 
-#include <QFile>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,7 +11,7 @@
 
 namespace ret {
 
-FrmConsistDialog::FrmConsistDialog(const QString& file, QWidget* parent) : QDialog(parent) {
+FrmConsistDialog::FrmConsistDialog(const QString& lines, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Inconsistencias detectadas"));
     workButtonsFromKeyboard(*this);
     auto* text = new QPlainTextEdit(this);
@@ -21,11 +19,8 @@ FrmConsistDialog::FrmConsistDialog(const QString& file, QWidget* parent) : QDial
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::Monospace);
     text->setFont(font);
-    QFile f(file);
-    if (f.open(QIODevice::ReadOnly))
-        text->setPlainText(cp1252::decode(f.readAll()));
-    else
-        text->setPlainText(QStringLiteral("No se puede leer ") + file);
+    text->setObjectName(QStringLiteral("TxtPreliminar"));
+    text->setPlainText(lines);
 
     auto* accept = new QPushButton(QStringLiteral("&Aceptar"), this);
     auto* print = new QPushButton(QStringLiteral("&Imprimir"), this);

@@ -4,11 +4,11 @@
 
 namespace ret {
 
-// The inconsistencies found by the last validation, as written to Mens.txt.
+// The inconsistencies found by the last validation, the lines it wrote to Mens.txt.
 class FrmConsistDialog : public QDialog {
     Q_OBJECT
 public:
-    FrmConsistDialog(const QString& file, QWidget* parent);
+    FrmConsistDialog(const QString& lines, QWidget* parent);
 };
 
 } // namespace ret

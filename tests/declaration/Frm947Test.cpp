@@ -225,12 +225,22 @@ TEST_F(Frm947Test, ValidationRulesAndMessages) {
     auto w = newDeclaration();
     w->setBox(401, "1,000");
     w->setBox(410, "1,200");
+    // another user's validation replaces the shared file before the window shows it
+    QString shown;
+    QByteArray written;
+    windows.behaviour[Window::FrmConsist] = [&] {
+        written = readFile("velkar/Mens.txt");
+        writeFile("velkar/Mens.txt", "Indique el banco.\r\n");
+        shown = session.Inconsistencies;
+    };
     w->validar();
+    windows.behaviour.erase(Window::FrmConsist);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_TRUE(messages.shown[0].text.startsWith("El importe a pagar es mayor"));
     EXPECT_EQ(windows.opened, std::vector<Window>({Window::FrmConsist}));
+    EXPECT_EQ(shown, QString::fromUtf8("Indique la forma de pago.\r\n"));
     EXPECT_EQ(w->inconsistencyFile(), QString::fromUtf8("Indique la forma de pago.\r\n"));
-    EXPECT_EQ(readFile("velkar/Mens.txt"), QByteArray("Indique la forma de pago.\r\n"));
+    EXPECT_EQ(written, QByteArray("Indique la forma de pago.\r\n"));
 
     messages.shown.clear();
     PaymentForm cash;

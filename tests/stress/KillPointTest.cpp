@@ -1,0 +1,224 @@
+// Programs killed part-way (kill -9, as a power cut would end them) at moments spread over
+// their run: the database must stay whole, every declaration and sending as it was before the
+// run or as the run leaves it, every register row with its file, and running the command again
+// must give what an uninterrupted run gives.
+#include "tests/stress/Snapshot.h"
+#include "tests/stress/StressPrograms.h"
+#include "tests/support/TempDir.h"
+
+#include "common/Parameters.h"
+#include "common/Schema.h"
+
+#include <QRandomGenerator>
+
+#include <functional>
+#include <iostream>
+
+namespace ret::test {
+namespace {
+
+const QString kRuc = QStringLiteral("20100070970");
+const QString kOther = QStringLiteral("20512345671");
+const QString kSaved = QStringLiteral("201009");
+constexpr int kLines = 800;
+constexpr int kKillsPerRound = 6;
+
+// A database whose module tables were never created, nor the installer's rows written.
+void withoutModuleTables(const StressEnvironment& env) {
+    auto db = Database::open(env.database());
+    for (const TableDef& t : moduleTables())
+        db->execute(QStringLiteral("DROP TABLE ") + t.name);
+    db->execute(QStringLiteral("DELETE FROM reportes"));
+    db->execute(QStringLiteral("DELETE FROM envio_t"));
+    for (const ParamRow& p : seededParameters())
+        db->execute(QStringLiteral("DELETE FROM PARAM WHERE numero = ? AND argumento = ?"),
+                    {p.numero, p.argumento});
+}
+
+struct KillCase {
+    const char* name;
+    Command command;
+    void (*prepare)(const StressEnvironment&); // the starting state, when it is not the template's
+};
+
+const KillCase kCases[] = {
+    {"an import that saves a new declaration",
+     {"retdecl", {"--import", "in", kOther, "201009", "--save"}},
+     nullptr},
+    {"an import that saves over a registered declaration",
+     {"retdecl", {"--import", "more", kRuc, kSaved, "--save"}},
+     nullptr},
+    {"a sending", {"hub", {"send", kRuc, kSaved}}, nullptr},
+    {"the installer on a database without the module's tables",
+     {"retsetup", {}},
+     withoutModuleTables},
+};
+
+struct Figures {
+    int kills = 0;  // programs started and killed (or let end) at a chosen moment
+    int landed = 0; // of them, killed while they still ran
+    int inconsistent = 0;
+};
+
+class KillPointTest : public TempDirTest {
+protected:
+    void SetUp() override {
+        runtime_ = runtimeDirectory(tmp.path());
+        template_.root = path("template");
+        ASSERT_TRUE(QDir().mkpath(template_.root));
+        ASSERT_EQ(
+            run(template_, {"hub", {"init", template_.dir(), "--ini", template_.profile()}}).code,
+            0);
+        writeBytes(importFile(template_, "saved", kRuc, kSaved), importLines(kSaved, 1, 40));
+        writeBytes(importFile(template_, "more", kRuc, kSaved), importLines(kSaved, 1001, kLines));
+        writeBytes(importFile(template_, "in", kOther, "201009"), importLines("201009", 1, kLines));
+        const ProgramRun saved =
+            run(template_, {"retdecl", {"--import", "saved", kRuc, kSaved, "--save"}});
+        ASSERT_EQ(saved.code, 0) << saved.out.toStdString() << saved.err.toStdString();
+    }
+
+    ProgramRun run(const StressEnvironment& env, const Command& c) {
+        return runProgram(env, runtime_, c);
+    }
+
+    QString runtime_;
+    StressEnvironment template_;
+};
+
+// The states one case is judged by: before its run, and after an uninterrupted run.
+struct CaseStates {
+    StressEnvironment start;
+    Snapshot before;
+    Snapshot after;
+    ProgramRun clean;
+};
+
+// Everything a re-run must give again: the tables, the register aside (a killed run may have
+// registered a report that the re-run registers anew).
+std::map<QString, QStringList> settled(const Snapshot& s) {
+    return without(s.tables, {QStringLiteral("SPOOL")});
+}
+
+// What is wrong with the environment a killed run left (and with the run that follows it when
+// the killed one had not finished its work); empty when it is consistent.
+QString inconsistency(const StressEnvironment& env, const CaseStates& states,
+                      const std::function<ProgramRun()>& rerun) {
+    QStringList wrong;
+    const auto judge = [&](const char* when) {
+        if (const QString ok = integrity(env.database()); ok != QLatin1String("ok"))
+            wrong << QStringLiteral("%1: integrity check says %2").arg(when, ok);
+        const Snapshot s = takeSnapshot(env.database());
+        if (const QStringList m = missingReportFiles(s, env.reports()); !m.isEmpty())
+            wrong << QStringLiteral("%1: registered reports without a file: ").arg(when) +
+                         m.join(' ');
+        return s;
+    };
+    const Snapshot killed = judge("after the kill");
+    // per declaration and sending: the rows after an uninterrupted run and the killed run's,
+    // for those that are neither as before nor as after
+    std::map<QString, QStringList> expected;
+    std::map<QString, QStringList> found;
+    const auto rowsOf = [](const Snapshot& s, const QString& unit) {
+        const auto it = s.units.find(unit);
+        return it == s.units.end() ? QStringList() : it->second;
+    };
+    for (const auto* m : {&killed.units, &states.before.units, &states.after.units}) {
+        for (const auto& entry : *m) {
+            const QStringList now = rowsOf(killed, entry.first);
+            if (now != rowsOf(states.before, entry.first) &&
+                now != rowsOf(states.after, entry.first)) {
+                expected[entry.first] = rowsOf(states.after, entry.first);
+                found[entry.first] = now;
+            }
+        }
+    }
+    if (!found.empty())
+        wrong << QStringLiteral("declarations or sendings neither as before nor as after (- "
+                                "after, + killed):\n") +
+                     difference(expected, found);
+    if (settled(killed) != settled(states.after)) {
+        const ProgramRun again = rerun();
+        if (again.code != states.clean.code)
+            wrong << QStringLiteral("the re-run ended with %1 (uninterrupted %2): %3")
+                         .arg(again.code)
+                         .arg(states.clean.code)
+                         .arg(again.err.trimmed());
+        const Snapshot s = judge("after the re-run");
+        if (const QString d = difference(settled(states.after), settled(s)); !d.isEmpty())
+            wrong << QStringLiteral("the re-run does not give the uninterrupted run's tables (- "
+                                    "uninterrupted, + re-run):\n") +
+                         d;
+    }
+    return wrong.join(QLatin1Char('\n'));
+}
+
+TEST_F(KillPointTest, AKilledRunLeavesTheStateBeforeOrAfterAndARerunFinishesIt) {
+    std::vector<CaseStates> states;
+    for (const KillCase& c : kCases) {
+        CaseStates s;
+        s.start = copyEnvironment(template_, path(QStringLiteral("start%1").arg(states.size())));
+        if (c.prepare)
+            c.prepare(s.start);
+        s.before = takeSnapshot(s.start.database());
+        const StressEnvironment clean = copyEnvironment(s.start, path("clean"));
+        s.clean = run(clean, c.command);
+        ASSERT_EQ(s.clean.code, 0) << c.name << ": " << s.clean.err.toStdString();
+        s.after = takeSnapshot(clean.database());
+        ASSERT_NE(settled(s.before), settled(s.after)) << c.name << " changes nothing";
+        QDir(clean.root).removeRecursively();
+        states.push_back(s);
+    }
+
+    RoundBudget budget(1);
+    std::vector<Figures> figures(std::size(kCases));
+    while (budget.another()) {
+        for (size_t i = 0; i < std::size(kCases); ++i) {
+            const KillCase& c = kCases[i];
+            for (int k = 0; k < kKillsPerRound; ++k) {
+                // evenly spread over the uninterrupted run, each moment moved by chance within
+                // its share of the run
+                const double share =
+                    (k + QRandomGenerator::global()->generateDouble()) / kKillsPerRound;
+                const int delayMs = int(share * double(states[i].clean.ms));
+                const StressEnvironment env = copyEnvironment(states[i].start, path("killed"));
+                {
+                    StartedProgram p(env, runtime_, c.command);
+                    if (!p.waitFor(delayMs)) {
+                        p.killGroup();
+                        ++figures[i].landed;
+                    }
+                    p.finish();
+                }
+                ++figures[i].kills;
+                const QString why =
+                    inconsistency(env, states[i], [&] { return run(env, c.command); });
+                if (!why.isEmpty()) {
+                    ++figures[i].inconsistent;
+                    ADD_FAILURE() << c.name << ", killed after " << delayMs << " ms of "
+                                  << states[i].clean.ms << ":\n"
+                                  << why.toStdString();
+                }
+                QDir(env.root).removeRecursively();
+            }
+        }
+    }
+    Figures total;
+    for (size_t i = 0; i < std::size(kCases); ++i) {
+        std::cout << "stress: " << kCases[i].name << " (" << states[i].clean.ms
+                  << " ms): " << figures[i].kills << " kills, " << figures[i].landed
+                  << " before its end, " << figures[i].inconsistent << " inconsistent" << std::endl;
+        total.kills += figures[i].kills;
+        total.landed += figures[i].landed;
+        total.inconsistent += figures[i].inconsistent;
+    }
+    RecordProperty("kills", total.kills);
+    RecordProperty("kills_before_end", total.landed);
+    RecordProperty("inconsistent", total.inconsistent);
+    std::cout << "stress: " << total.kills << " kills (" << total.landed << " before the end), "
+              << total.inconsistent << " inconsistent states (" << budget.elapsedSeconds() << " s)"
+              << std::endl;
+    EXPECT_EQ(total.inconsistent, 0);
+}
+
+} // namespace
+} // namespace ret::test

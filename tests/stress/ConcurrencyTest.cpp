@@ -157,7 +157,7 @@ TEST_F(ConcurrencyTest, ProgramsRunTogetherLeaveWhatTheyLeaveOneAfterAnother) {
     ASSERT_EQ(wrongSummaries(serial), QString());
     ASSERT_EQ(missingReportFiles(expected, serialEnv.reports()), QStringList());
 
-    RoundBudget budget(5);
+    RoundBudget budget(6);
     int wrongRounds = 0;
     while (budget.another()) {
         const StressEnvironment env =

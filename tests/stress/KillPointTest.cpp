@@ -19,9 +19,10 @@ namespace {
 
 const QString kRuc = QStringLiteral("20100070970");
 const QString kOther = QStringLiteral("20512345671");
-const QString kSaved = QStringLiteral("201009");
+// the period of every declaration here: one registered in the template, one imported new
+const QString kPeriod = QStringLiteral("201009");
 constexpr int kLines = 800;
-constexpr int kKillsPerRound = 6;
+constexpr int kMoments = 10; // kills of each case by default
 
 // A database whose module tables were never created, nor the installer's rows written.
 void withoutModuleTables(const StressEnvironment& env) {
@@ -43,12 +44,12 @@ struct KillCase {
 
 const KillCase kCases[] = {
     {"an import that saves a new declaration",
-     {"retdecl", {"--import", "in", kOther, "201009", "--save"}},
+     {"retdecl", {"--import", "in", kOther, kPeriod, "--save"}},
      nullptr},
     {"an import that saves over a registered declaration",
-     {"retdecl", {"--import", "more", kRuc, kSaved, "--save"}},
+     {"retdecl", {"--import", "more", kRuc, kPeriod, "--save"}},
      nullptr},
-    {"a sending", {"hub", {"send", kRuc, kSaved}}, nullptr},
+    {"a sending", {"hub", {"send", kRuc, kPeriod}}, nullptr},
     {"the installer on a database without the module's tables",
      {"retsetup", {}},
      withoutModuleTables},
@@ -57,33 +58,22 @@ const KillCase kCases[] = {
 struct Figures {
     int kills = 0;  // programs started and killed (or let end) at a chosen moment
     int landed = 0; // of them, killed while they still ran
+    int reruns = 0; // of them, those whose work was not all done, so the command ran again
     int inconsistent = 0;
+
+    Figures& operator+=(const Figures& o) {
+        kills += o.kills;
+        landed += o.landed;
+        reruns += o.reruns;
+        inconsistent += o.inconsistent;
+        return *this;
+    }
 };
 
-class KillPointTest : public TempDirTest {
-protected:
-    void SetUp() override {
-        runtime_ = runtimeDirectory(tmp.path());
-        template_.root = path("template");
-        ASSERT_TRUE(QDir().mkpath(template_.root));
-        ASSERT_EQ(
-            run(template_, {"hub", {"init", template_.dir(), "--ini", template_.profile()}}).code,
-            0);
-        writeBytes(importFile(template_, "saved", kRuc, kSaved), importLines(kSaved, 1, 40));
-        writeBytes(importFile(template_, "more", kRuc, kSaved), importLines(kSaved, 1001, kLines));
-        writeBytes(importFile(template_, "in", kOther, "201009"), importLines("201009", 1, kLines));
-        const ProgramRun saved =
-            run(template_, {"retdecl", {"--import", "saved", kRuc, kSaved, "--save"}});
-        ASSERT_EQ(saved.code, 0) << saved.out.toStdString() << saved.err.toStdString();
-    }
-
-    ProgramRun run(const StressEnvironment& env, const Command& c) {
-        return runProgram(env, runtime_, c);
-    }
-
-    QString runtime_;
-    StressEnvironment template_;
-};
+std::ostream& operator<<(std::ostream& out, const Figures& f) {
+    return out << f.kills << " kills, " << f.landed << " before the end, " << f.reruns
+               << " run again, " << f.inconsistent << " inconsistent";
+}
 
 // The states one case is judged by: before its run, and after an uninterrupted run.
 struct CaseStates {
@@ -99,9 +89,14 @@ std::map<QString, QStringList> settled(const Snapshot& s) {
     return without(s.tables, {QStringLiteral("SPOOL")});
 }
 
-// What is wrong with the environment a killed run left (and with the run that follows it when
-// the killed one had not finished its work); empty when it is consistent.
-QString inconsistency(const StressEnvironment& env, const CaseStates& states,
+struct Judgement {
+    QString wrong; // empty when the state is consistent
+    bool reran = false;
+};
+
+// What is wrong with the environment a killed run left, and with the run that follows it when
+// the killed one had not finished its work.
+Judgement judgeKilled(const StressEnvironment& env, const CaseStates& states,
                       const std::function<ProgramRun()>& rerun) {
     QStringList wrong;
     const auto judge = [&](const char* when) {
@@ -136,7 +131,8 @@ QString inconsistency(const StressEnvironment& env, const CaseStates& states,
         wrong << QStringLiteral("declarations or sendings neither as before nor as after (- "
                                 "after, + killed):\n") +
                      difference(expected, found);
-    if (settled(killed) != settled(states.after)) {
+    const bool reran = settled(killed) != settled(states.after);
+    if (reran) {
         const ProgramRun again = rerun();
         if (again.code != states.clean.code)
             wrong << QStringLiteral("the re-run ended with %1 (uninterrupted %2): %3")
@@ -149,73 +145,103 @@ QString inconsistency(const StressEnvironment& env, const CaseStates& states,
                                     "uninterrupted, + re-run):\n") +
                          d;
     }
-    return wrong.join(QLatin1Char('\n'));
+    return {wrong.join(QLatin1Char('\n')), reran};
 }
 
-TEST_F(KillPointTest, AKilledRunLeavesTheStateBeforeOrAfterAndARerunFinishesIt) {
-    std::vector<CaseStates> states;
-    for (const KillCase& c : kCases) {
+class KillPointTest : public TempDirTest {
+protected:
+    void SetUp() override {
+        runtime_ = runtimeDirectory(tmp.path());
+        template_.root = path("template");
+        ASSERT_TRUE(QDir().mkpath(template_.root));
+        ASSERT_EQ(
+            run(template_, {"hub", {"init", template_.dir(), "--ini", template_.profile()}}).code,
+            0);
+        writeBytes(importFile(template_, "saved", kRuc, kPeriod), importLines(kPeriod, 1, 40));
+        writeBytes(importFile(template_, "more", kRuc, kPeriod),
+                   importLines(kPeriod, 1001, kLines));
+        writeBytes(importFile(template_, "in", kOther, kPeriod), importLines(kPeriod, 1, kLines));
+        const ProgramRun saved =
+            run(template_, {"retdecl", {"--import", "saved", kRuc, kPeriod, "--save"}});
+        ASSERT_EQ(saved.code, 0) << saved.out.toStdString() << saved.err.toStdString();
+    }
+
+    ProgramRun run(const StressEnvironment& env, const Command& c) {
+        return runProgram(env, runtime_, c);
+    }
+
+    // The case's start (a copy of the template, prepared), and its states before and after an
+    // uninterrupted run.
+    CaseStates statesOf(const KillCase& c, int index) {
         CaseStates s;
-        s.start = copyEnvironment(template_, path(QStringLiteral("start%1").arg(states.size())));
+        s.start = copyEnvironment(template_, path(QStringLiteral("start%1").arg(index)));
         if (c.prepare)
             c.prepare(s.start);
         s.before = takeSnapshot(s.start.database());
         const StressEnvironment clean = copyEnvironment(s.start, path("clean"));
         s.clean = run(clean, c.command);
-        ASSERT_EQ(s.clean.code, 0) << c.name << ": " << s.clean.err.toStdString();
+        EXPECT_EQ(s.clean.code, 0) << c.name << ": " << s.clean.err.toStdString();
         s.after = takeSnapshot(clean.database());
-        ASSERT_NE(settled(s.before), settled(s.after)) << c.name << " changes nothing";
+        EXPECT_NE(settled(s.before), settled(s.after)) << c.name << " changes nothing";
         QDir(clean.root).removeRecursively();
-        states.push_back(s);
+        return s;
     }
 
-    RoundBudget budget(1);
+    // Runs the case's command on a fresh copy of its start, kills it after `delayMs` (when it
+    // still runs) and judges what it left.
+    void killAt(const KillCase& c, const CaseStates& s, int delayMs, Figures& f) {
+        const StressEnvironment env = copyEnvironment(s.start, path("killed"));
+        {
+            StartedProgram p(env, runtime_, c.command);
+            if (!p.waitFor(delayMs)) {
+                p.killGroup();
+                ++f.landed;
+            }
+            p.finish();
+        }
+        ++f.kills;
+        const Judgement j = judgeKilled(env, s, [&] { return run(env, c.command); });
+        f.reruns += j.reran ? 1 : 0;
+        if (!j.wrong.isEmpty()) {
+            ++f.inconsistent;
+            ADD_FAILURE() << c.name << ", killed after " << delayMs << " ms of " << s.clean.ms
+                          << ":\n"
+                          << j.wrong.toStdString();
+        }
+        QDir(env.root).removeRecursively();
+    }
+
+    QString runtime_;
+    StressEnvironment template_;
+};
+
+TEST_F(KillPointTest, AKilledRunLeavesTheStateBeforeOrAfterAndARerunFinishesIt) {
+    std::vector<CaseStates> states;
+    for (const KillCase& c : kCases)
+        states.push_back(statesOf(c, int(states.size())));
+    ASSERT_FALSE(HasFailure());
+
+    // a round kills each case once, the rounds taking the moments in turn: evenly spread over
+    // the uninterrupted run, each moved by chance within its share of the run
+    RoundBudget budget(kMoments);
     std::vector<Figures> figures(std::size(kCases));
     while (budget.another()) {
+        const int moment = (budget.rounds() - 1) % kMoments;
         for (size_t i = 0; i < std::size(kCases); ++i) {
-            const KillCase& c = kCases[i];
-            for (int k = 0; k < kKillsPerRound; ++k) {
-                // evenly spread over the uninterrupted run, each moment moved by chance within
-                // its share of the run
-                const double share =
-                    (k + QRandomGenerator::global()->generateDouble()) / kKillsPerRound;
-                const int delayMs = int(share * double(states[i].clean.ms));
-                const StressEnvironment env = copyEnvironment(states[i].start, path("killed"));
-                {
-                    StartedProgram p(env, runtime_, c.command);
-                    if (!p.waitFor(delayMs)) {
-                        p.killGroup();
-                        ++figures[i].landed;
-                    }
-                    p.finish();
-                }
-                ++figures[i].kills;
-                const QString why =
-                    inconsistency(env, states[i], [&] { return run(env, c.command); });
-                if (!why.isEmpty()) {
-                    ++figures[i].inconsistent;
-                    ADD_FAILURE() << c.name << ", killed after " << delayMs << " ms of "
-                                  << states[i].clean.ms << ":\n"
-                                  << why.toStdString();
-                }
-                QDir(env.root).removeRecursively();
-            }
+            const double share = (moment + QRandomGenerator::global()->generateDouble()) / kMoments;
+            killAt(kCases[i], states[i], int(share * double(states[i].clean.ms)), figures[i]);
         }
     }
     Figures total;
     for (size_t i = 0; i < std::size(kCases); ++i) {
         std::cout << "stress: " << kCases[i].name << " (" << states[i].clean.ms
-                  << " ms): " << figures[i].kills << " kills, " << figures[i].landed
-                  << " before its end, " << figures[i].inconsistent << " inconsistent" << std::endl;
-        total.kills += figures[i].kills;
-        total.landed += figures[i].landed;
-        total.inconsistent += figures[i].inconsistent;
+                  << " ms): " << figures[i] << std::endl;
+        total += figures[i];
     }
     RecordProperty("kills", total.kills);
     RecordProperty("kills_before_end", total.landed);
     RecordProperty("inconsistent", total.inconsistent);
-    std::cout << "stress: " << total.kills << " kills (" << total.landed << " before the end), "
-              << total.inconsistent << " inconsistent states (" << budget.elapsedSeconds() << " s)"
+    std::cout << "stress: kill points: " << total << " (" << budget.elapsedSeconds() << " s)"
               << std::endl;
     EXPECT_EQ(total.inconsistent, 0);
 }

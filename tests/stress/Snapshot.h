@@ -161,6 +161,23 @@ inline QString difference(const std::map<QString, QStringList>& a,
 
 // The same map without the given keys.
 inline std::map<QString, QStringList> without(std::map<QString, QStringList> m,
+                                              const QStringList& keys);
+
+// What differs between two snapshots' tables, the declaration tables told per declaration and
+// sending (every row of them belongs to one), which is what a reader looks for.
+inline QString difference(const Snapshot& a, const Snapshot& b) {
+    QStringList parts;
+    if (const QString d = difference(a.units, b.units); !d.isEmpty())
+        parts << d;
+    if (const QString d = difference(without(a.tables, kDeclarationTables),
+                                     without(b.tables, kDeclarationTables));
+        !d.isEmpty())
+        parts << d;
+    return parts.join(QLatin1Char('\n'));
+}
+
+// The same map without the given keys.
+inline std::map<QString, QStringList> without(std::map<QString, QStringList> m,
                                               const QStringList& keys) {
     for (const QString& k : keys)
         m.erase(k);

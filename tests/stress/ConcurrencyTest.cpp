@@ -6,9 +6,12 @@
 #include "tests/support/TempDir.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <iostream>
+#include <numeric>
 #include <vector>
 
 namespace ret::test {
@@ -87,14 +90,25 @@ protected:
             runs.push_back(run(env, c));
             EXPECT_LE(runs.back().code, 1) << c.text().toStdString() << '\n'
                                            << runs.back().err.toStdString();
+            if (c.args[0] == QLatin1String("--import")) {
+                EXPECT_TRUE(runs.back().out.contains(QStringLiteral("%1 Transferidos").arg(kLines)))
+                    << c.text().toStdString() << '\n'
+                    << runs.back().out.toStdString();
+            }
         }
         return runs;
     }
 
+    // The commands all started before any is waited for, in an order of chance, so that the
+    // rounds meet in different ways.
     std::vector<ProgramRun> runTogether(const StressEnvironment& env) {
-        std::vector<std::unique_ptr<StartedProgram>> started;
-        for (const Command& c : roundCommands())
-            started.push_back(std::make_unique<StartedProgram>(env, runtime_, c));
+        const std::vector<Command>& commands = roundCommands();
+        std::vector<size_t> order(commands.size());
+        std::iota(order.begin(), order.end(), size_t(0));
+        std::shuffle(order.begin(), order.end(), *QRandomGenerator::global());
+        std::vector<std::unique_ptr<StartedProgram>> started(commands.size());
+        for (const size_t i : order)
+            started[i] = std::make_unique<StartedProgram>(env, runtime_, commands[i]);
         std::vector<ProgramRun> runs;
         for (auto& p : started)
             runs.push_back(p->finish());
@@ -150,6 +164,7 @@ QString wrongSummaries(const std::vector<ProgramRun>& runs) {
     return problems.join(QLatin1Char('\n'));
 }
 
+// Every round starts from the same template, so one serial run is the reference for all.
 TEST_F(ConcurrencyTest, ProgramsRunTogetherLeaveWhatTheyLeaveOneAfterAnother) {
     const StressEnvironment serialEnv = copyEnvironment(template_, path("serial"));
     const std::vector<ProgramRun> serial = runSerially(serialEnv);

@@ -7,7 +7,6 @@
 #include "common/Database.h"
 
 #include <QFileInfo>
-#include <QSqlField>
 #include <QSqlRecord>
 #include <QStringList>
 

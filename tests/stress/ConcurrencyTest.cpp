@@ -21,6 +21,9 @@ const QString kImported = QStringLiteral("201009"); // imported and saved in eve
 const QString kSaved = QStringLiteral("201008");    // saved in the template, then sent
 const QStringList kContributors = {QStringLiteral("20100070970"), QStringLiteral("20512345671"),
                                    QStringLiteral("20601112222")};
+// the contributor of the other user, who sees them all
+const QString kSupervisor = QStringLiteral("SUPERVISOR");
+const QString kSupervised = QStringLiteral("20456789014");
 constexpr int kLines = 800;
 
 const std::vector<Command>& roundCommands() {
@@ -28,6 +31,7 @@ const std::vector<Command>& roundCommands() {
         std::vector<Command> c;
         for (const QString& ruc : kContributors)
             c.push_back({"retdecl", {"--import", "in", ruc, kImported, "--save"}});
+        c.push_back({"retdecl", {"--import", "in", kSupervised, kImported, "--save"}, kSupervisor});
         // two sendings of the same period, whose summary files differ only by the number
         c.push_back({"hub", {"send", kContributors[0], kSaved}});
         c.push_back({"hub", {"send", kContributors[1], kSaved}});
@@ -77,6 +81,9 @@ protected:
                 run(template_, {"retdecl", {"--import", "saved", ruc, kSaved, "--save"}});
             ASSERT_EQ(saved.code, 0) << saved.out.toStdString() << saved.err.toStdString();
         }
+        addUserProfile(template_, kSupervisor);
+        writeBytes(importFile(template_, "in", kSupervised, kImported),
+                   importLines(kImported, 5001, kLines));
     }
 
     ProgramRun run(const StressEnvironment& env, const Command& c) {

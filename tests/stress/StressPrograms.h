@@ -31,13 +31,17 @@ struct StressEnvironment {
     QString root;
 
     QString dir() const { return root + QStringLiteral("/velkar"); }
-    QString profile() const { return root + QStringLiteral("/HUB000.INI"); }
+    // The profile of the integrator's user named, or of the environment's own user.
+    QString profile(const QString& user = {}) const {
+        return root + QStringLiteral("/HUB000") + (user.isEmpty() ? QString() : '-' + user) +
+               QStringLiteral(".INI");
+    }
     QString database() const { return dir() + QStringLiteral("/HUB000.db"); }
     QString reports() const { return dir() + QStringLiteral("/RPT"); }
 };
 
 // Copies `from` whole into the new directory `to` (the database with its -wal file, if any: no
-// process may have it open) and points the copy's profile at the copy.
+// process may have it open) and points the copy's profiles at the copy.
 inline StressEnvironment copyEnvironment(const StressEnvironment& from, const QString& to) {
     EXPECT_TRUE(QDir().mkpath(to)) << to.toStdString();
     QDirIterator it(from.root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
@@ -50,21 +54,42 @@ inline StressEnvironment copyEnvironment(const StressEnvironment& from, const QS
         else
             EXPECT_TRUE(QFile::copy(source, target)) << target.toStdString();
     }
-    const StressEnvironment copy{to};
-    QFile ini(copy.profile());
-    EXPECT_TRUE(ini.open(QIODevice::ReadOnly));
-    const QByteArray text = ini.readAll().replace(from.root.toUtf8(), to.toUtf8());
-    ini.close();
-    EXPECT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    EXPECT_EQ(ini.write(text), text.size());
-    return copy;
+    for (const QString& name : QDir(to).entryList({QStringLiteral("*.INI")}, QDir::Files)) {
+        QFile ini(to + QLatin1Char('/') + name);
+        EXPECT_TRUE(ini.open(QIODevice::ReadOnly));
+        const QByteArray text = ini.readAll().replace(from.root.toUtf8(), to.toUtf8());
+        ini.close();
+        EXPECT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        EXPECT_EQ(ini.write(text), text.size());
+    }
+    return StressEnvironment{to};
+}
+
+// A profile for another of the integrator's users, beside the environment's own.
+inline void addUserProfile(const StressEnvironment& env, const QString& user) {
+    QFile own(env.profile());
+    ASSERT_TRUE(own.open(QIODevice::ReadOnly));
+    QByteArray text = own.readAll();
+    const QRegularExpression line(QStringLiteral("SysUser=[^\r\n]*"));
+    QString changed = QString::fromLatin1(text).replace(line, QStringLiteral("SysUser=") + user);
+    QFile other(env.profile(user));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    text = changed.toLatin1();
+    ASSERT_EQ(other.write(text), text.size());
 }
 
 struct Command {
+    Command(QString p, QStringList a, QString u = {})
+        : program(std::move(p)), args(std::move(a)), user(std::move(u)) {}
+
     QString program;
     QStringList args;
+    QString user; // the integrator's user it runs as; empty for the environment's own
 
-    QString text() const { return (QStringList{program} + args).join(QLatin1Char(' ')); }
+    QString text() const {
+        const QString line = (QStringList{program} + args).join(QLatin1Char(' '));
+        return user.isEmpty() ? line : line + QStringLiteral(" (as ") + user + ')';
+    }
 };
 
 struct ProgramRun {
@@ -83,7 +108,7 @@ public:
     StartedProgram(const StressEnvironment& env, const QString& runtimeDir, const Command& c) {
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         e.insert(QStringLiteral("RET_HEADLESS"), QStringLiteral("1"));
-        e.insert(QStringLiteral("HUB000_INI"), env.profile());
+        e.insert(QStringLiteral("HUB000_INI"), env.profile(c.user));
         e.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
         p_.setProcessEnvironment(e);
         p_.setWorkingDirectory(env.root);

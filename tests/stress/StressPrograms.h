@@ -69,12 +69,12 @@ inline StressEnvironment copyEnvironment(const StressEnvironment& from, const QS
 inline void addUserProfile(const StressEnvironment& env, const QString& user) {
     QFile own(env.profile());
     ASSERT_TRUE(own.open(QIODevice::ReadOnly));
-    QByteArray text = own.readAll();
-    const QRegularExpression line(QStringLiteral("SysUser=[^\r\n]*"));
-    QString changed = QString::fromLatin1(text).replace(line, QStringLiteral("SysUser=") + user);
+    const QByteArray text = QString::fromLatin1(own.readAll())
+                                .replace(QRegularExpression(QStringLiteral("SysUser=[^\r\n]*")),
+                                         QStringLiteral("SysUser=") + user)
+                                .toLatin1();
     QFile other(env.profile(user));
     ASSERT_TRUE(other.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    text = changed.toLatin1();
     ASSERT_EQ(other.write(text), text.size());
 }
 

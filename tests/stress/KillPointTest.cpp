@@ -192,7 +192,10 @@ protected:
     // Runs the case's command on a fresh copy of its start, kills it after `delayMs` (when it
     // still runs) and judges what it left.
     void killAt(const KillCase& c, const CaseStates& s, int delayMs, Figures& f) {
-        const StressEnvironment env = copyEnvironment(s.start, path("killed"));
+        // a directory of its own: a lock the killed run leaves behind names its database, and
+        // would otherwise stand in the way of the kills that follow
+        const StressEnvironment env =
+            copyEnvironment(s.start, path(QStringLiteral("killed%1").arg(++kills_)));
         {
             StartedProgram p(env, runtime_, c.command);
             if (!p.waitFor(delayMs)) {
@@ -215,6 +218,7 @@ protected:
 
     QString runtime_;
     StressEnvironment template_;
+    int kills_ = 0;
 };
 
 TEST_F(KillPointTest, AKilledRunLeavesTheStateBeforeOrAfterAndARerunFinishesIt) {

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds the programs and the stress tests, then runs only those for about SECONDS in all
+# (default 120): half with several programs at once on one database, half killing programs
+# part-way. Prints their figures at the end; exits non-zero when a round was wrong.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds="${1:-120}"
+if ! [[ "$seconds" =~ ^[0-9]+$ ]]; then
+    echo "usage: scripts/stress.sh [SECONDS]" >&2
+    exit 2
+fi
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake --build build -j "$(nproc)" --target stress_tests
+each=$(( seconds / 2 > 0 ? seconds / 2 : 1 ))
+log="$(mktemp)"
+trap 'rm -f "$log"' EXIT
+status=0
+for test in 'ConcurrencyTest.*' 'KillPointTest.*'; do
+    RET_STRESS_SECONDS="$each" QT_QPA_PLATFORM=offscreen \
+        build/bin/stress_tests --gtest_filter="$test" 2>&1 | tee -a "$log" || status=1
+done
+echo
+grep '^stress:' "$log" || true
+exit "$status"

@@ -1,6 +1,7 @@
 #include "common/SingleInstance.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QSysInfo>
 #include <QUuid>
@@ -35,6 +36,25 @@ TEST(SingleInstance, ALockLeftByADeadCopyIsTakenOver) {
         f.write("2147483000\nretdecl\n" + QSysInfo::machineHostName().toUtf8() + "\n");
     }
     EXPECT_TRUE(probe.acquire());
+}
+
+// A copy killed between creating its lock file and writing its process id into it leaves an
+// empty file: it is taken over once it is older than that moment could last, not before.
+TEST(SingleInstance, AnEmptyLockLeftByACopyKilledAsItStartedIsTakenOver) {
+    const QString name = uniqueProgram();
+    SingleInstance probe(name);
+    QFile f(probe.lockPath());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    EXPECT_FALSE(probe.acquire()); // another copy may be writing its id this very moment
+
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                              QFileDevice::FileModificationTime));
+    f.close();
+    EXPECT_TRUE(probe.acquire());
+    SingleInstance second(name);
+    EXPECT_FALSE(second.acquire());
 }
 
 // One copy per user and database: a copy on another database runs, one on the same database

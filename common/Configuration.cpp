@@ -57,6 +57,7 @@ Configuration ReadConfiguration(Deliverable who, const Profile& profile) {
     };
     c.sysPath = trimmed("SysPath");
     c.dbName = trimmed("DBName");
+    c.databaseServer = trimmed("DBServer");
 
     if (who == Deliverable::Installer) {
         // a directory ending in two separators loses the last one

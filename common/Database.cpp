@@ -49,6 +49,19 @@ QString describe(int number, const QString& subject) {
                               "lectura.");
     case dberr::DiskError:
         return QStringLiteral("Error de red o de disco.");
+    case dberr::BadAccount:
+        return QStringLiteral("No es un nombre de cuenta o una contraseña válidos (servidor "
+                              "'%1').")
+            .arg(subject);
+    case dberr::NoPermission:
+        return QStringLiteral("No tiene los permisos necesarios para usar la base de datos '%1'.")
+            .arg(subject);
+    case dberr::ServerUnreachable:
+        return QStringLiteral("No se pudo conectar con el servidor de la base de datos '%1': no "
+                              "responde o no se encuentra en la red.")
+            .arg(subject);
+    case dberr::ServerDatabaseMissing:
+        return QStringLiteral("No se encuentra la base de datos en el servidor '%1'.").arg(subject);
     case dberr::TableNotFound:
         return QStringLiteral("No se encuentra la tabla o consulta de entrada '%1'.").arg(subject);
     default:
@@ -140,6 +153,66 @@ DbError mapError(const QSqlError& error, const QString& subject, bool opening) {
     return DbError(number, describe(number, aboutTable ? tableNameIn(number, text) : subject));
 }
 
+// The server's failures by their SQLSTATE; 0 when there is no equivalent.
+int serverNumber(const QString& state, const QString& text) {
+    if (state == QLatin1String("23505"))
+        return dberr::DuplicateKey;
+    if (state == QLatin1String("23514")) {
+        if (text.contains(QLatin1String("len_")))
+            return dberr::FieldTooSmall;
+        if (text.contains(QLatin1String("range_")))
+            return dberr::NumericOverflow;
+        return 0;
+    }
+    if (state == QLatin1String("22003"))
+        return dberr::NumericOverflow;
+    if (state == QLatin1String("42P07"))
+        return dberr::TableExists;
+    if (state == QLatin1String("42P01"))
+        return dberr::TableNotFound;
+    if (state == QLatin1String("55P03") || state == QLatin1String("40P01") ||
+        state == QLatin1String("40001"))
+        return dberr::RecordLocked;
+    if (state == QLatin1String("53100"))
+        return dberr::DiskFull;
+    if (state == QLatin1String("25006"))
+        return dberr::ReadOnly;
+    if (state == QLatin1String("42501"))
+        return dberr::NoPermission;
+    if (state.startsWith(QLatin1String("08")) || state.startsWith(QLatin1String("57P")))
+        return dberr::DiskError; // the connection was lost
+    return 0;
+}
+
+// A failed connection to the server, from libpq's English text.
+int serverConnectionNumber(const QString& text) {
+    if (text.contains(QLatin1String("password")) || text.contains(QLatin1String("role \"")))
+        return dberr::BadAccount;
+    if (text.contains(QLatin1String("database \"")) &&
+        text.contains(QLatin1String("does not exist")))
+        return dberr::ServerDatabaseMissing;
+    if (text.contains(QLatin1String("permission denied")))
+        return dberr::NoPermission;
+    return dberr::ServerUnreachable;
+}
+
+// "relation \"x\" already exists", "relation \"x\" does not exist": the quoted name.
+QString quotedName(const QString& text) {
+    const qsizetype from = text.indexOf(QLatin1Char('"'));
+    const qsizetype to = text.indexOf(QLatin1Char('"'), from + 1);
+    return from >= 0 && to > from ? text.mid(from + 1, to - from - 1) : QString();
+}
+
+DbError mapServerError(const QSqlError& error, const QString& subject) {
+    const QString state = error.nativeErrorCode();
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    const int number = serverNumber(state, text);
+    if (number == 0)
+        return DbError(-1, describe(0, subject));
+    const bool aboutTable = number == dberr::TableExists || number == dberr::TableNotFound;
+    return DbError(number, describe(number, aboutTable ? quotedName(text) : subject));
+}
+
 QVariant bindable(const QVariant& v) {
     if (v.typeId() == QMetaType::QDate || v.typeId() == QMetaType::QDateTime)
         return storedValue(ColumnType::Date, v);
@@ -189,11 +262,23 @@ DbError toDbError(const QSqlError& error, const QString& context) {
     return mapError(error, context, false);
 }
 
+namespace {
+
+// The failure of a statement, in the terms of the engine it ran on.
+DbError failureOf(const QSqlQuery& q) {
+    const QSqlDriver* driver = q.driver();
+    if (driver != nullptr && driver->dbmsType() == QSqlDriver::PostgreSQL)
+        return mapServerError(q.lastError(), QString());
+    return toDbError(q.lastError());
+}
+
+} // namespace
+
 bool Cursor::next() {
     if (query_->next())
         return true;
     if (query_->lastError().isValid())
-        throw toDbError(query_->lastError());
+        throw failureOf(*query_);
     return false;
 }
 
@@ -208,7 +293,7 @@ void Statement::run(const QVariantList& params) {
     for (qsizetype i = 0; i < params.size(); ++i)
         query_->bindValue(int(i), bindable(params[i]));
     if (!query_->exec())
-        throw toDbError(query_->lastError());
+        throw failureOf(*query_);
 }
 
 int Statement::execute(const QVariantList& params) {
@@ -223,7 +308,8 @@ Cursor Statement::query(const QVariantList& params) {
     return Cursor(query_);
 }
 
-Database::Database(QSqlDatabase db, QString path) : db_(std::move(db)), path_(std::move(path)) {}
+Database::Database(QSqlDatabase db, QString path, SqlDialect dialect)
+    : db_(std::move(db)), path_(std::move(path)), dialect_(dialect) {}
 
 Database::~Database() {
     const QString name = db_.connectionName();
@@ -276,11 +362,58 @@ std::unique_ptr<Database> Database::connect(const QString& path, bool create,
     return result;
 }
 
+std::unique_ptr<Database> Database::openServer(const QString& conninfo,
+                                               const OpenOptions& options) {
+    const QString name = QStringLiteral("ret-%1").arg(connectionCounter.fetchAndAddRelaxed(1));
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+    // the whole connection string goes to libpq, so that services and password files serve
+    db.setConnectOptions(conninfo);
+    db.setUserName(options.user);
+    db.setPassword(options.password);
+    if (!db.open()) {
+        const QSqlError e = db.lastError();
+        const QString text = e.databaseText().isEmpty() ? e.text() : e.databaseText();
+        const int number = serverConnectionNumber(text);
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name);
+        throw DbError(number, describe(number, conninfo));
+    }
+    std::unique_ptr<Database> result(
+        new Database(db, conninfo, SqlDialect(SqlDialect::Engine::Postgres)));
+    db = QSqlDatabase();
+    try {
+        result->requireTables(options.requiredTables);
+        result->configureServer(options.busyTimeoutMs);
+    } catch (const QSqlError& e) {
+        throw mapServerError(e, conninfo);
+    }
+    return result;
+}
+
+void Database::configureServer(int lockTimeoutMs) {
+    QSqlQuery q(db_);
+    // a statement that waits for another's lock gives up after the same time as on the file
+    if (!q.exec(QStringLiteral("SET lock_timeout = %1").arg(lockTimeoutMs)))
+        throw q.lastError();
+    if (!q.exec(QStringLiteral("SELECT 1 FROM pg_proc WHERE proname = 'ret_num'")))
+        throw q.lastError();
+    if (q.next())
+        return;
+    for (const QString& sql : dialect_.engineObjects()) {
+        if (!q.exec(sql))
+            throw q.lastError();
+    }
+}
+
 void Database::requireTables(const QStringList& names) {
     if (names.isEmpty())
         return;
     QSqlQuery q(db_);
-    if (!q.exec(QStringLiteral("SELECT upper(name) FROM sqlite_master WHERE type = 'table'")))
+    const QString tables =
+        onServer() ? QStringLiteral("SELECT upper(table_name) FROM information_schema.tables "
+                                    "WHERE table_schema = current_schema()")
+                   : QStringLiteral("SELECT upper(name) FROM sqlite_master WHERE type = 'table'");
+    if (!q.exec(tables))
         throw q.lastError();
     QStringList present;
     while (q.next())
@@ -313,7 +446,7 @@ Statement Database::prepare(const QString& sql) {
     // preparing can itself meet another process's lock; a failure here must not surface later
     // as a misleading binding error
     if (!q->prepare(sql))
-        throw toDbError(q->lastError());
+        throw failureOf(*q);
     return Statement(std::move(q));
 }
 
@@ -322,6 +455,14 @@ Cursor Database::query(const QString& sql, const QVariantList& params) {
 }
 
 int Database::execute(const QString& sql, const QVariantList& params) {
+    // the server prepares only queries and row changes: a statement without values (the
+    // schema's, a transaction's) goes to it as it is
+    if (onServer() && params.isEmpty()) {
+        QSqlQuery q(db_);
+        if (!q.exec(sql))
+            throw failureOf(q);
+        return q.numRowsAffected();
+    }
     return prepare(sql).execute(params);
 }
 
@@ -333,6 +474,12 @@ std::optional<QVariant> Database::scalar(const QString& sql, const QVariantList&
 }
 
 bool Database::tableExists(const QString& name) {
+    if (onServer())
+        return scalar(QStringLiteral("SELECT 1 FROM information_schema.tables WHERE "
+                                     "table_schema = current_schema() AND "
+                                     "upper(table_name) = upper(?)"),
+                      {name})
+            .has_value();
     return scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
                                  "upper(name) = upper(?)"),
                   {name})
@@ -340,8 +487,11 @@ bool Database::tableExists(const QString& name) {
 }
 
 QStringList Database::tableNames() {
-    Cursor c = query(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
-                                    "name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name"));
+    Cursor c =
+        query(onServer() ? QStringLiteral("SELECT table_name FROM information_schema.tables WHERE "
+                                          "table_schema = current_schema() ORDER BY table_name")
+                         : QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
+                                          "name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name"));
     QStringList out;
     while (c.next())
         out << c.text(0);
@@ -361,6 +511,25 @@ Transaction::Transaction(Database& db, Writes writes) : db_(db) {
         throw DbError(-1, QStringLiteral("Ya hay una transacción en curso."));
     // without session tables of its own the connection stages in the shared ones
     const bool sessionOnly = writes == Writes::SessionTables && db_.sessionTables_;
+    if (db_.onServer()) {
+        db_.execute(QStringLiteral("BEGIN"));
+        db_.inTransaction_ = true;
+        open_ = true;
+        // the writers of the module take turns, as on the file: one lock for the database,
+        // waited for within the lock timeout and let go at the end of the transaction
+        if (sessionOnly)
+            return;
+        try {
+            db_.execute(QStringLiteral("SELECT pg_advisory_xact_lock(947)"));
+        } catch (const DbError&) {
+            QSqlQuery q(db_.db_);
+            q.exec(QStringLiteral("ROLLBACK"));
+            db_.inTransaction_ = false;
+            open_ = false;
+            throw;
+        }
+        return;
+    }
     db_.execute(sessionOnly ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
     db_.inTransaction_ = true;
     open_ = true;

@@ -75,6 +75,12 @@ public:
     static std::unique_ptr<Database> open(const QString& path, const OpenOptions& options = {});
     // Creates a new, empty database file (the integrator's set-up and tests).
     static std::unique_ptr<Database> create(const QString& path, const OpenOptions& options = {});
+    // Connects to a database on a PostgreSQL server, named by a libpq connection string
+    // ("host=... port=... dbname=... user=...", or "service=..."); the password comes from
+    // libpq's own files. A server that does not answer, an unknown host or database, a refused
+    // password and a missing permission throw, like the file's failures.
+    static std::unique_ptr<Database> openServer(const QString& conninfo,
+                                                const OpenOptions& options = {});
 
     ~Database();
     Database(const Database&) = delete;
@@ -102,10 +108,12 @@ public:
 
 private:
     friend class Transaction;
-    Database(QSqlDatabase db, QString path);
+    Database(QSqlDatabase db, QString path, SqlDialect dialect = SqlDialect());
     static std::unique_ptr<Database> connect(const QString& path, bool create,
                                              const OpenOptions& options);
     void configure();
+    void configureServer(int lockTimeoutMs);
+    bool onServer() const { return dialect_.engine() == SqlDialect::Engine::Postgres; }
     void requireTables(const QStringList& names);
 
     QSqlDatabase db_;

@@ -12,6 +12,8 @@ namespace dberr {
 constexpr int TableExists = 3010;
 constexpr int DuplicateKey = 3022;
 constexpr int FileNotFound = 3024;
+constexpr int BadAccount = 3029;   // the server refused the user or the password
+constexpr int NoPermission = 3033; // the user may not use the database or the object
 constexpr int DiskFull = 3026;
 constexpr int ReadOnly = 3027; // the database or the object cannot be written
 constexpr int DiskError = 3043;
@@ -22,6 +24,8 @@ constexpr int RecordLocked = 3218; // a statement waited out the busy timeout
 constexpr int PrimaryKeyExists = 3283;
 constexpr int NotADatabase = 3343;
 constexpr int NumericOverflow = 3349;
+constexpr int ServerUnreachable = 3151;     // no answer from the server, or no such server
+constexpr int ServerDatabaseMissing = 3044; // the server has no database of that name
 } // namespace dberr
 
 class DbError : public std::runtime_error {

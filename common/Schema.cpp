@@ -230,6 +230,16 @@ QVariant storedValue(ColumnType type, const QVariant& value) {
 QVariant dateFromStored(const QVariant& stored) {
     if (stored.isNull())
         return stored;
+    // the server keeps dates in a timestamp column: one without a time is a date, as the
+    // file's "yyyy-MM-dd" is
+    if (stored.typeId() == QMetaType::QDateTime) {
+        const QDateTime dt = stored.toDateTime();
+        if (dt.time() == QTime(0, 0))
+            return dt.date();
+        return QDateTime(dt.date(), dt.time());
+    }
+    if (stored.typeId() == QMetaType::QDate)
+        return stored;
     const QString s = stored.toString();
     if (s.size() == 10) {
         const QDate d = QDate::fromString(s, Qt::ISODate);

@@ -5,6 +5,23 @@
 namespace ret {
 namespace {
 
+// Texts compare without regard to case on both engines, as the old engine's did: the server's
+// case-insensitive text type.
+QString postgresType(const ColumnDef& c) {
+    switch (c.type) {
+    case ColumnType::Byte:
+    case ColumnType::Integer:
+        return QStringLiteral("SMALLINT");
+    case ColumnType::Long:
+        return QStringLiteral("INTEGER");
+    case ColumnType::Date:
+        return QStringLiteral("TIMESTAMP(0)");
+    case ColumnType::Text:
+        return QStringLiteral("CITEXT");
+    }
+    return {};
+}
+
 QString sqliteType(const ColumnDef& c) {
     switch (c.type) {
     case ColumnType::Byte:
@@ -22,8 +39,8 @@ QString sqliteType(const ColumnDef& c) {
     return {};
 }
 
-// The old engine refused values that do not fit their column; the embedded one needs checks.
-QString sqliteCheck(const ColumnDef& c) {
+// The old engine refused values that do not fit their column; the engines in use need checks.
+QString columnCheck(const ColumnDef& c) {
     const QString& n = c.name;
     switch (c.type) {
     case ColumnType::Byte:
@@ -60,12 +77,31 @@ QString SqlDialect::trimmedLength(const QString& expr) const {
 }
 
 QString SqlDialect::numericValue(const QString& expr) const {
-    // the embedded engine reads the leading number of a text in arithmetic, as the old one did
+    // the embedded engine reads the leading number of a text in arithmetic, as the old one did;
+    // the server does so through a function of its own
+    if (engine_ == Engine::Postgres)
+        return QStringLiteral("ret_num(%1)").arg(expr);
     return QStringLiteral("(%1 * 1)").arg(expr);
 }
 
 QString SqlDialect::exactSum(const QString& expr) const {
+    // the server's numeric type is exact already
+    if (engine_ == Engine::Postgres)
+        return QStringLiteral("CAST(SUM(ret_num(%1)) AS TEXT)").arg(expr);
     return QStringLiteral("decsum(%1)").arg(expr); // registered on every connection
+}
+
+QStringList SqlDialect::engineObjects() const {
+    if (engine_ != Engine::Postgres)
+        return {};
+    // the number a text starts with, as the old engine read it: blanks skipped, a sign, digits
+    // and one decimal point; 0 when there is none, null for null
+    return {
+        QStringLiteral("CREATE EXTENSION IF NOT EXISTS citext"),
+        QStringLiteral("CREATE OR REPLACE FUNCTION ret_num(t TEXT) RETURNS NUMERIC LANGUAGE SQL "
+                       "IMMUTABLE AS $$ SELECT CASE WHEN t IS NULL THEN NULL ELSE COALESCE(CAST("
+                       "substring(t FROM '^[[:space:]]*([-+]?([0-9]+[.]?[0-9]*|[.][0-9]+))') "
+                       "AS NUMERIC), 0) END $$")};
 }
 
 QString SqlDialect::deleteAll(const QString& table) const {
@@ -75,8 +111,9 @@ QString SqlDialect::deleteAll(const QString& table) const {
 QStringList SqlDialect::createTable(const TableDef& table, Visibility visibility) const {
     QStringList parts;
     for (const auto& c : table.columns) {
-        QString col = c.name + QLatin1Char(' ') + sqliteType(c);
-        const QString check = sqliteCheck(c);
+        QString col = c.name + QLatin1Char(' ') +
+                      (engine_ == Engine::Postgres ? postgresType(c) : sqliteType(c));
+        const QString check = columnCheck(c);
         if (!check.isEmpty())
             col += QLatin1Char(' ') + check;
         parts << col;

@@ -8,11 +8,11 @@ namespace ret {
 struct TableDef;
 
 // The few places where the statements of the old engine differ from the engine in use. Code
-// elsewhere builds its SQL with these and binds every value as a parameter. Only the embedded
-// engine is implemented; a server engine adds its own spelling here.
+// elsewhere builds its SQL with these and binds every value as a parameter.
 class SqlDialect {
 public:
-    enum class Engine { Sqlite };
+    // The embedded engine, or a PostgreSQL server.
+    enum class Engine { Sqlite, Postgres };
 
     explicit SqlDialect(Engine engine = Engine::Sqlite) : engine_(engine) {}
 
@@ -40,9 +40,14 @@ public:
     // CREATE TABLE (with its primary key under its constraint name) as one or more statements.
     QStringList createTable(const TableDef& table,
                             Visibility visibility = Visibility::Shared) const;
-    // Lets the named text columns hold empty texts. The embedded engine's texts always may, so
-    // there it has nothing to do.
+    // Lets the named text columns hold empty texts. The engines' texts always may, so there it
+    // has nothing to do.
     QStringList allowEmptyText(const TableDef& table, const QStringList& columns) const;
+
+    // What a database of the engine needs before the module's statements run in it: the
+    // functions and types they use. Each statement may be run again; empty for the embedded
+    // engine, whose functions live in each connection.
+    QStringList engineObjects() const;
 
 private:
     Engine engine_;

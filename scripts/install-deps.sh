@@ -2,7 +2,8 @@
 # Installs the Debian packages the build, the tests and the sample environment need; only the
 # missing ones, and without recommends. clang with its libFuzzer runtime builds the fuzz target;
 # llvm brings the symbolizer that gives its reports their source lines. qt6-translations-l10n
-# holds Qt's Spanish texts for the standard buttons of message boxes and dialogs.
+# holds Qt's Spanish texts for the standard buttons of message boxes and dialogs. postgresql is
+# the server the tests start for the storage tests on the server engine.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
     libgtest-dev
     qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-translations-l10n
     libsqlite3-dev sqlite3
+    postgresql
     fonts-liberation2
     xvfb xauth
     poppler-utils

@@ -74,9 +74,8 @@ static int runProgram(int argc, char** argv) {
     // one windowed copy per user and database: a copy working on another database runs
     ret::SingleInstance instance(
         QStringLiteral("retdecl"),
-        ret::ReadConfiguration(ret::Deliverable::MainProgram,
-                               ret::Profile(ret::Profile::defaultLocation()))
-            .databasePath);
+        ret::databaseName(ret::ReadConfiguration(ret::Deliverable::MainProgram,
+                                                 ret::Profile(ret::Profile::defaultLocation()))));
     if (!program.passStartChecks([] { return ret::CorreApp(ret::kIntegratorTitle); },
                                  [&instance] { return instance.acquire(); }))
         return 1;

@@ -36,6 +36,12 @@ struct Configuration {
 
 inline const QString kOptions = QStringLiteral("Options");
 
+// What names the shared database for the locks and messages: the server's connection string,
+// or the file's path.
+inline QString databaseName(const Configuration& c) {
+    return c.databaseServer.isEmpty() ? c.databasePath : c.databaseServer;
+}
+
 Configuration ReadConfiguration(Deliverable who, const Profile& profile);
 
 // The main program and the send tools work in the system directory (their relative file names

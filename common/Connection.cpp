@@ -26,6 +26,13 @@ QStringList requiredTables(Deliverable who) {
 
 } // namespace
 
+std::unique_ptr<Database> OpenConfiguredDatabase(const Configuration& config,
+                                                 const OpenOptions& options) {
+    if (!config.databaseServer.isEmpty())
+        return Database::openServer(config.databaseServer, options);
+    return Database::open(config.databasePath, options);
+}
+
 QString connectionMessage(Deliverable who, const DbError& error) {
     if (error.number() == dberr::Locked) {
         return QString::number(error.number()) +
@@ -41,7 +48,7 @@ std::unique_ptr<Database> OpenSharedDatabase(Deliverable who, const Configuratio
     OpenOptions shared = options;
     shared.requiredTables = requiredTables(who);
     try {
-        auto db = Database::open(config.databasePath, shared);
+        auto db = OpenConfiguredDatabase(config, shared);
         // the main program stages the declaration in hand in tables of its own session
         if (who == Deliverable::MainProgram)
             db->createSessionTables(stagingTables());

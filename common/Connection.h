@@ -20,6 +20,11 @@ std::unique_ptr<Database> OpenSharedDatabase(Deliverable who, const Configuratio
                                              const Profile& profile, MessageSink& messages,
                                              const OpenOptions& options = {});
 
+// Opens the database the configuration names: the server of DBServer when there is one, else
+// the file. Throws DbError like Database::open.
+std::unique_ptr<Database> OpenConfiguredDatabase(const Configuration& config,
+                                                 const OpenOptions& options = {});
+
 // The text of the connection message for an error.
 QString connectionMessage(Deliverable who, const DbError& error);
 

@@ -5,11 +5,14 @@
 
 #include <QAtomicInt>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QUrl>
 
 #include <sqlite3.h>
+
+#include <cstdio>
 
 namespace ret {
 namespace {
@@ -266,6 +269,11 @@ namespace {
 
 // The failure of a statement, in the terms of the engine it ran on.
 DbError failureOf(const QSqlQuery& q) {
+    // the engine's own words, for a developer who asks for them; never for the user
+    static const bool logged = qEnvironmentVariable("RET_ENGINE_LOG") == QLatin1String("1");
+    if (logged)
+        std::fprintf(stderr, "engine: %s [%s] in: %s\n", qPrintable(q.lastError().text()),
+                     qPrintable(q.lastError().nativeErrorCode()), qPrintable(q.lastQuery()));
     const QSqlDriver* driver = q.driver();
     if (driver != nullptr && driver->dbmsType() == QSqlDriver::PostgreSQL)
         return mapServerError(q.lastError(), QString());
@@ -290,6 +298,11 @@ QDate Cursor::date(const QString& column) const {
 }
 
 void Statement::run(const QVariantList& params) {
+    if (!direct_.isEmpty()) {
+        if (!query_->exec(direct_))
+            throw failureOf(*query_);
+        return;
+    }
     for (qsizetype i = 0; i < params.size(); ++i)
         query_->bindValue(int(i), bindable(params[i]));
     if (!query_->exec())
@@ -442,7 +455,17 @@ void Database::configure() {
 
 Statement Database::prepare(const QString& sql) {
     auto q = std::make_shared<QSqlQuery>(db_);
-    q->setForwardOnly(true);
+    // the server's driver reads a forward-only result row by row, which allows no other
+    // statement on the connection until it ends: there the rows come whole
+    q->setForwardOnly(!onServer());
+    // the server prepares only queries and row changes; a savepoint and the like run as they are
+    if (onServer()) {
+        static const QRegularExpression preparable(
+            QStringLiteral("^\\s*(SELECT|INSERT|UPDATE|DELETE|WITH|VALUES)\\b"),
+            QRegularExpression::CaseInsensitiveOption);
+        if (!preparable.match(sql).hasMatch())
+            return Statement(std::move(q), sql);
+    }
     // preparing can itself meet another process's lock; a failure here must not surface later
     // as a misleading binding error
     if (!q->prepare(sql))

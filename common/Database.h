@@ -59,9 +59,11 @@ public:
 
 private:
     friend class Database;
-    explicit Statement(std::shared_ptr<QSqlQuery> query) : query_(std::move(query)) {}
+    explicit Statement(std::shared_ptr<QSqlQuery> query, QString direct = {})
+        : query_(std::move(query)), direct_(std::move(direct)) {}
     void run(const QVariantList& params);
     std::shared_ptr<QSqlQuery> query_;
+    QString direct_; // a statement the engine does not prepare, run as it is each time
 };
 
 // The one connection of a process to the shared database. Every value goes in as a bound

@@ -16,8 +16,11 @@ SingleInstance::SingleInstance(const QString& program, const QString& database) 
     QDir().mkpath(dir);
     QString name = program;
     if (!database.isEmpty()) {
-        // the same database however its path is written
-        const QByteArray where = QDir::cleanPath(QFileInfo(database).absoluteFilePath()).toUtf8();
+        // the same file however its path is written; a server's connection string as it is
+        const bool server = database.contains(QLatin1Char('='));
+        const QByteArray where = (server ? database.simplified()
+                                         : QDir::cleanPath(QFileInfo(database).absoluteFilePath()))
+                                     .toUtf8();
         name += QLatin1Char('-') +
                 QString::fromLatin1(
                     QCryptographicHash::hash(where, QCryptographicHash::Sha1).toHex().left(16));

@@ -12,7 +12,8 @@ namespace ret {
 // lives as long as this object; a lock left by a copy that died is taken over.
 class SingleInstance {
 public:
-    // `database` is the shared database's path; empty when it is not known (no profile yet).
+    // `database` is the shared database's path, or its server's connection string; empty when
+    // it is not known (no profile yet).
     explicit SingleInstance(const QString& program, const QString& database = {});
     // False when another copy of the program is running for this user on this database.
     bool acquire();

@@ -18,9 +18,32 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
     return !writeWholeFile(path, bytes);
 }
 
-QString profileText(const QString& sysPath, const QString& user) {
-    return QStringLiteral("[Options]\r\nSysPath=%1\r\nDBPath=%1\r\nDBName=%2\r\nSysUser=%3\r\n")
-        .arg(sysPath, kDatabaseName, user);
+QString profileText(const QString& sysPath, const QString& user, const QString& server) {
+    QString text =
+        QStringLiteral("[Options]\r\nSysPath=%1\r\nDBPath=%1\r\nDBName=%2\r\nSysUser=%3\r\n")
+            .arg(sysPath, kDatabaseName, user);
+    if (!server.isEmpty())
+        text += QStringLiteral("DBServer=%1\r\n").arg(server);
+    return text;
+}
+
+// The server's database, emptied of an earlier environment's tables when replacing it; null
+// (with the reason told) when it holds one and replacing was not asked for.
+std::unique_ptr<Database> serverDatabase(const InitOptions& o, QTextStream& err) {
+    auto db = Database::openServer(o.server);
+    const QStringList tables = db->tableNames();
+    if (tables.isEmpty())
+        return db;
+    if (!o.force) {
+        err << "hub: the server database " << o.server
+            << " already holds tables; use --force to replace the environment\n";
+        return nullptr;
+    }
+    Transaction tx(*db);
+    for (const QString& t : tables)
+        db->execute(QStringLiteral("DROP TABLE ") + t);
+    tx.commit();
+    return db;
 }
 
 void createIntegratorTables(Database& db) {
@@ -76,17 +99,21 @@ bool prepareEnvironment(const InitOptions& o, QTextStream& err) {
         return false;
     }
     try {
-        auto db = Database::create(dbPath);
+        auto db = o.server.isEmpty() ? Database::create(dbPath) : serverDatabase(o, err);
+        if (!db)
+            return false;
         Transaction tx(*db);
         createIntegratorTables(*db);
         insertSampleRows(*db, o.user);
         tx.commit();
     } catch (const DbError& e) {
-        err << "hub: database " << dbPath << ": " << e.text() << '\n';
+        err << "hub: database " << (o.server.isEmpty() ? dbPath : o.server) << ": " << e.text()
+            << '\n';
         return false;
     }
     QDir().mkpath(QFileInfo(o.profilePath).absolutePath());
-    if (!writeFile(o.profilePath, cp1252::encode(profileText(dir + QLatin1Char('/'), o.user)))) {
+    if (!writeFile(o.profilePath,
+                   cp1252::encode(profileText(dir + QLatin1Char('/'), o.user, o.server)))) {
         err << "hub: cannot write " << o.profilePath << '\n';
         return false;
     }
@@ -125,8 +152,9 @@ int initEnvironment(const InitOptions& o, QTextStream& out, QTextStream& err) {
         return 1;
     }
     const QString dir = QDir::cleanPath(QDir(o.directory).absolutePath());
-    out << "Environment ready in " << dir << "\n  profile:  " << o.profilePath
-        << "\n  database: " << dir << '/' << kDatabaseName << "\n  user:     " << o.user << '\n';
+    out << "Environment ready in " << dir << "\n  profile:  " << o.profilePath << "\n  database: "
+        << (o.server.isEmpty() ? dir + QLatin1Char('/') + kDatabaseName : o.server)
+        << "\n  user:     " << o.user << '\n';
     return 0;
 }
 

@@ -11,6 +11,7 @@ struct InitOptions {
     QString user;         // the integrator's current user
     QString retsetupPath; // the installer to run at the end
     bool force = false;   // replace an existing environment
+    QString server;       // a PostgreSQL server's connection string; empty for the file
 };
 
 inline const QString kDatabaseName = QStringLiteral("HUB000.db");

@@ -1,6 +1,7 @@
 #include "tools/hub/IntegratorWindow.h"
 
 #include "common/Configuration.h"
+#include "common/Connection.h"
 #include "common/Database.h"
 #include "common/IntegratorPresence.h"
 #include "common/Messages.h"
@@ -59,7 +60,7 @@ std::optional<QString> IntegratorWindow::choose(const QString& sql,
     try {
         const Configuration config =
             ReadConfiguration(Deliverable::SendCheck, Profile(Profile::defaultLocation()));
-        auto db = Database::open(config.databasePath);
+        auto db = OpenConfiguredDatabase(config);
         Cursor c = db->query(sql);
         while (c.next())
             choices << row(c);

@@ -1,6 +1,7 @@
 #include "tools/hub/Sending.h"
 
 #include "common/Configuration.h"
+#include "common/Connection.h"
 #include "common/Database.h"
 #include "common/RowCheck.h"
 #include "common/Schema.h"
@@ -238,13 +239,13 @@ SendingOutcome sendWithChecks(const QString& profilePath, const QString& ruc, co
                               const QString& toolDirectory) {
     const Profile profile(profilePath);
     const Configuration config = ReadConfiguration(Deliverable::SendCheck, profile);
-    if (config.databasePath.isEmpty())
+    if (config.databasePath.isEmpty() && config.databaseServer.isEmpty())
         return refused(profilePath + QStringLiteral(" names no database (DBName)"));
     EnterSystemDirectory(config);
     std::unique_ptr<Database> db;
     QString number;
     try {
-        db = Database::open(config.databasePath);
+        db = OpenConfiguredDatabase(config);
         if (!db->scalar(QStringLiteral("SELECT 1 FROM CAB WHERE tip_doc_d = 6 AND doc_id_d = ? "
                                        "AND periodo = ? AND formulario = ?"),
                         {ruc, period, kForm}))
@@ -252,7 +253,8 @@ SendingOutcome sendWithChecks(const QString& profilePath, const QString& ruc, co
                                .arg(kForm, ruc, period));
         number = reserveSendingNumber(*db, ruc, period);
     } catch (const DbError& e) {
-        return refused(QStringLiteral("database %1: %2").arg(config.databasePath, e.description()));
+        return refused(
+            QStringLiteral("database %1: %2").arg(databaseName(config), e.description()));
     }
     const SendingOutcome outcome =
         sendUnderNumber(*db, config, profilePath, ruc, period, number, toolDirectory);

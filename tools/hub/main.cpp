@@ -15,7 +15,7 @@
 namespace {
 
 int usage(QTextStream& err) {
-    err << "usage: hub init DIR [--force] [--ini PATH] [--user NAME]\n"
+    err << "usage: hub init DIR [--force] [--ini PATH] [--user NAME] [--server CONNINFO]\n"
            "  Creates a ready integrator environment in DIR and writes its HUB000.INI\n"
            "  (by default at $HUB000_INI, else ~/.config/velkar/HUB000.INI).\n"
            "       hub run [--title T] [--hidden] [--launch]\n"
@@ -36,7 +36,7 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"init", 1, {"force", "ini", "user"}},
+    {"init", 1, {"force", "ini", "user", "server"}},
     {"run", 0, {"title", "hidden", "launch"}},
     {"send", 2, {"ini"}},
 };
@@ -80,6 +80,8 @@ static int runProgram(int argc, char** argv) {
         {QStringLiteral("ini"), QStringLiteral("Profile file."), QStringLiteral("path")});
     parser.addOption(
         {QStringLiteral("user"), QStringLiteral("Integrator user."), QStringLiteral("name")});
+    parser.addOption({QStringLiteral("server"), QStringLiteral("PostgreSQL connection string."),
+                      QStringLiteral("conninfo")});
     parser.addOption(
         {QStringLiteral("title"), QStringLiteral("Window title."), QStringLiteral("text")});
     parser.addOption({QStringLiteral("hidden"), QStringLiteral("Never show the window.")});
@@ -118,6 +120,7 @@ static int runProgram(int argc, char** argv) {
     o.user = parser.isSet(QStringLiteral("user")) ? parser.value(QStringLiteral("user"))
                                                   : QStringLiteral("CONTADOR");
     o.force = parser.isSet(QStringLiteral("force"));
+    o.server = parser.value(QStringLiteral("server")).trimmed();
     o.retsetupPath = QCoreApplication::applicationDirPath() + QStringLiteral("/retsetup");
     return ret::hub::initEnvironment(o, out, err);
 }

@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
         // one copy per user and database: a copy working on another database runs
         const ret::Configuration config = ret::ReadConfiguration(
             ret::Deliverable::SendCheck, ret::Profile(ret::Profile::defaultLocation()));
-        ret::SingleInstance instance(QStringLiteral("retcheck"), config.databasePath);
+        ret::SingleInstance instance(QStringLiteral("retcheck"), ret::databaseName(config));
         if (!instance.acquire()) {
             start.messages->inform(ret::MsgIcon::Information,
                                    QStringLiteral("La aplicación ya se encuentra en Ejecución"),

@@ -3,6 +3,7 @@
 // commands leave when they run one after another.
 #include "tests/stress/Snapshot.h"
 #include "tests/stress/StressPrograms.h"
+#include "tests/support/Engines.h"
 #include "tests/support/TempDir.h"
 
 #include <QFile>
@@ -61,15 +62,25 @@ QString masked(QString text, const StressEnvironment& env) {
     return text;
 }
 
-class ConcurrencyTest : public TempDirTest {
+// On the file and on the server: the template's database is then one of the test server's,
+// and each round works on a copy the server makes of it.
+class ConcurrencyTest : public TempDirTest, public ::testing::WithParamInterface<Engine> {
 protected:
     void SetUp() override {
         runtime_ = runtimeDirectory(tmp.path());
         template_.root = path("template");
         ASSERT_TRUE(QDir().mkpath(template_.root));
-        ASSERT_EQ(
-            run(template_, {"hub", {"init", template_.dir(), "--ini", template_.profile()}}).code,
-            0);
+        QStringList init = {"init", template_.dir(), "--ini", template_.profile()};
+        if (GetParam() == Engine::Postgres) {
+            if (qEnvironmentVariable("RET_TEST_PG").isEmpty()) {
+                if (qEnvironmentVariable("RET_REQUIRE_PG") == QLatin1String("1"))
+                    FAIL() << "RET_TEST_PG names no test server";
+                GTEST_SKIP() << "RET_TEST_PG names no test server";
+            }
+            template_.server = serverDatabase(createServerDatabase());
+            init << "--server" << template_.server;
+        }
+        ASSERT_EQ(run(template_, {"hub", init}).code, 0);
         for (int i = 0; i < kContributors.size(); ++i) {
             const QString& ruc = kContributors[i];
             writeBytes(importFile(template_, "saved", ruc, kSaved), importLines(kSaved, 1, 40));
@@ -85,6 +96,8 @@ protected:
         writeBytes(importFile(template_, "in", kSupervised, kImported),
                    importLines(kImported, 5001, kLines));
     }
+
+    void TearDown() override { dropServerDatabase(template_); }
 
     ProgramRun run(const StressEnvironment& env, const Command& c) {
         return runProgram(env, runtime_, c);
@@ -172,10 +185,14 @@ QString wrongSummaries(const std::vector<ProgramRun>& runs) {
 }
 
 // Every round starts from the same template, so one serial run is the reference for all.
-TEST_F(ConcurrencyTest, ProgramsRunTogetherLeaveWhatTheyLeaveOneAfterAnother) {
+INSTANTIATE_TEST_SUITE_P(Engines, ConcurrencyTest,
+                         ::testing::Values(Engine::Sqlite, Engine::Postgres), engineName);
+
+TEST_P(ConcurrencyTest, ProgramsRunTogetherLeaveWhatTheyLeaveOneAfterAnother) {
     const StressEnvironment serialEnv = copyEnvironment(template_, path("serial"));
     const std::vector<ProgramRun> serial = runSerially(serialEnv);
-    const Snapshot expected = takeSnapshot(serialEnv.database());
+    const Snapshot expected = takeSnapshot(*serialEnv.openDatabase());
+    dropServerDatabase(serialEnv);
     ASSERT_EQ(wrongSummaries(serial), QString());
     ASSERT_EQ(missingReportFiles(expected, serialEnv.reports()), QStringList());
 
@@ -193,7 +210,7 @@ TEST_F(ConcurrencyTest, ProgramsRunTogetherLeaveWhatTheyLeaveOneAfterAnother) {
         }
         if (const QString why = wrongSummaries(runs); !why.isEmpty())
             wrong << why;
-        const Snapshot got = takeSnapshot(env.database());
+        const Snapshot got = takeSnapshot(*env.openDatabase());
         if (const QString d = difference(expected, got); !d.isEmpty())
             wrong << QStringLiteral("the tables differ from the serial run's (- serial, + "
                                     "together):\n") +
@@ -206,14 +223,15 @@ TEST_F(ConcurrencyTest, ProgramsRunTogetherLeaveWhatTheyLeaveOneAfterAnother) {
                           << wrong.join(QLatin1Char('\n')).toStdString();
         }
         QDir(env.root).removeRecursively();
+        dropServerDatabase(env);
     }
     const int processes = int(roundCommands().size());
     RecordProperty("rounds", budget.rounds());
     RecordProperty("processes", processes);
     RecordProperty("wrong_rounds", wrongRounds);
-    std::cout << "stress: " << budget.rounds() << " rounds x " << processes
-              << " processes at once, " << wrongRounds << " wrong (" << budget.elapsedSeconds()
-              << " s)" << std::endl;
+    std::cout << "stress: " << (GetParam() == Engine::Sqlite ? "file" : "server") << ": "
+              << budget.rounds() << " rounds x " << processes << " processes at once, "
+              << wrongRounds << " wrong (" << budget.elapsedSeconds() << " s)" << std::endl;
     EXPECT_EQ(wrongRounds, 0);
 }
 

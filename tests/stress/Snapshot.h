@@ -101,19 +101,30 @@ inline void readTable(Database& db, const QString& table, const QString& sql, Sn
 
 // Reads the database at `path`: the declaration tables, SPOOL, the installer's rows and the
 // schema (every table, index and their definitions).
-inline Snapshot takeSnapshot(const QString& path) {
+inline Snapshot takeSnapshot(Database& database) {
     Snapshot s;
-    auto db = Database::open(path);
+    Database* db = &database;
     for (const QString& t : kDeclarationTables + kInstallerTables + QStringList{"SPOOL"})
         detail::readTable(*db, t, QStringLiteral("SELECT * FROM ") + t, s);
-    detail::readTable(*db, QStringLiteral("schema"),
-                      QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master"), s);
+    detail::readTable(
+        *db, QStringLiteral("schema"),
+        db->dialect().engine() == SqlDialect::Engine::Postgres
+            ? QStringLiteral("SELECT table_name, column_name, data_type, character_maximum_length "
+                             "FROM information_schema.columns WHERE table_schema = "
+                             "current_schema()")
+            : QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master"),
+        s);
     for (auto& unit : s.units)
         unit.second.sort();
     Cursor c = db->query(QStringLiteral("SELECT Archivo FROM SPOOL"));
     while (c.next())
         s.reportFiles << c.text(0).trimmed();
     return s;
+}
+
+inline Snapshot takeSnapshot(const QString& path) {
+    auto db = Database::open(path);
+    return takeSnapshot(*db);
 }
 
 // What differs between two maps of sorted rows, for a failure message: per key, the rows only

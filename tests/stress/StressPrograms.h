@@ -4,6 +4,7 @@
 // template, the module's programs started on it as real processes (headless), and the run's
 // figures.
 
+#include "common/Database.h"
 #include "common/FieldRules.h"
 #include "tests/support/ScriptedMessages.h"
 
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QUuid>
 
 #include <gtest/gtest.h>
 
@@ -29,6 +31,7 @@ namespace ret::test {
 // commands name their files relative to it and read the same on every copy.
 struct StressEnvironment {
     QString root;
+    QString server; // the database's connection string on a server; empty for the file
 
     QString dir() const { return root + QStringLiteral("/velkar"); }
     // The profile of the integrator's user named, or of the environment's own user.
@@ -38,12 +41,49 @@ struct StressEnvironment {
     }
     QString database() const { return dir() + QStringLiteral("/HUB000.db"); }
     QString reports() const { return dir() + QStringLiteral("/RPT"); }
+
+    std::unique_ptr<Database> openDatabase() const {
+        return server.isEmpty() ? Database::open(database()) : Database::openServer(server);
+    }
 };
+
+// The test server's connection string for one of its databases.
+inline QString serverDatabase(const QString& name) {
+    return qEnvironmentVariable("RET_TEST_PG") + QStringLiteral(" dbname=") + name;
+}
+
+// A new, empty database on the test server (from `templateName`'s copy when given), by name.
+inline QString createServerDatabase(const QString& templateName = {}) {
+    const QString name =
+        QStringLiteral("ret_") + QUuid::createUuid().toString(QUuid::Id128).left(20).toLower();
+    auto admin = Database::openServer(qEnvironmentVariable("RET_TEST_PG"));
+    admin->execute(
+        QStringLiteral("CREATE DATABASE ") + name +
+        (templateName.isEmpty() ? QString() : QStringLiteral(" TEMPLATE ") + templateName));
+    return name;
+}
+
+inline void dropServerDatabase(const StressEnvironment& env) {
+    if (env.server.isEmpty())
+        return;
+    const QString name = env.server.section(QStringLiteral("dbname="), -1).trimmed();
+    try {
+        Database::openServer(qEnvironmentVariable("RET_TEST_PG"))
+            ->execute(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
+    } catch (const DbError&) {
+        // left to the test server's directory, which goes at the end of the run
+    }
+}
 
 // Copies `from` whole into the new directory `to` (the database with its -wal file, if any: no
 // process may have it open) and points the copy's profiles at the copy.
 inline StressEnvironment copyEnvironment(const StressEnvironment& from, const QString& to) {
     EXPECT_TRUE(QDir().mkpath(to)) << to.toStdString();
+    // a server's database is copied by the server, from the template's
+    const QString copied = from.server.isEmpty()
+                               ? QString()
+                               : serverDatabase(createServerDatabase(
+                                     from.server.section(QStringLiteral("dbname="), -1).trimmed()));
     QDirIterator it(from.root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
@@ -57,12 +97,14 @@ inline StressEnvironment copyEnvironment(const StressEnvironment& from, const QS
     for (const QString& name : QDir(to).entryList({QStringLiteral("*.INI")}, QDir::Files)) {
         QFile ini(to + QLatin1Char('/') + name);
         EXPECT_TRUE(ini.open(QIODevice::ReadOnly));
-        const QByteArray text = ini.readAll().replace(from.root.toUtf8(), to.toUtf8());
+        QByteArray text = ini.readAll().replace(from.root.toUtf8(), to.toUtf8());
+        if (!copied.isEmpty())
+            text.replace(from.server.toUtf8(), copied.toUtf8());
         ini.close();
         EXPECT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
         EXPECT_EQ(ini.write(text), text.size());
     }
-    return StressEnvironment{to};
+    return StressEnvironment{to, copied};
 }
 
 // A profile for another of the integrator's users, beside the environment's own.

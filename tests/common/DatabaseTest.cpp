@@ -2,6 +2,7 @@
 
 #include "common/Schema.h"
 
+#include "tests/support/DbErrors.h"
 #include "tests/support/TempDir.h"
 
 #include <QFileInfo>
@@ -22,14 +23,7 @@ protected:
     std::unique_ptr<Database> db;
 };
 
-int errorNumberOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const DbError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using test::errorNumberOf;
 
 // The error that `f` throws; number 0 when it throws none.
 DbError errorOf(const std::function<void()>& f) {

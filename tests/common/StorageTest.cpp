@@ -3,6 +3,7 @@
 
 #include "common/Schema.h"
 
+#include "tests/support/DbErrors.h"
 #include "tests/support/Engines.h"
 
 #include <functional>
@@ -11,14 +12,7 @@ using namespace ret;
 
 namespace {
 
-int errorNumberOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const DbError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using test::errorNumberOf;
 
 class StorageTest : public test::EngineTest {
 protected:

@@ -29,8 +29,32 @@ struct ProgramRun {
     bool crashed = false; // ended by a signal (an uncaught error aborts)
 };
 
+// This process takes the single-instance locks where the programs it starts take theirs, for
+// as long as it lives.
+class RunLocks {
+public:
+    explicit RunLocks(const QString& runtime) : previous_(qgetenv("XDG_RUNTIME_DIR")) {
+        qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    }
+    ~RunLocks() { qputenv("XDG_RUNTIME_DIR", previous_); }
+    RunLocks(const RunLocks&) = delete;
+    RunLocks& operator=(const RunLocks&) = delete;
+
+private:
+    QByteArray previous_;
+};
+
 class ProgramsTest : public ret::test::TempDirTest {
 protected:
+    // The tests run side by side: each has its own directory of single-instance locks, so that
+    // another test's copy of a program is not taken for one already running.
+    QString runtime() const {
+        const QString dir = path("run");
+        QDir().mkpath(dir);
+        QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return dir;
+    }
+
     ProgramRun run(const QString& program, const QStringList& args,
                    const QString& workingDirectory = {}) {
         QProcess p;
@@ -39,12 +63,7 @@ protected:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("RET_HEADLESS", "1");
         env.insert("HUB000_INI", path("HUB000.INI"));
-        // the tests run side by side: each has its own single-instance locks, so that another
-        // test's copy of a program is not taken for one already running
-        const QString runtime = path("run");
-        QDir().mkpath(runtime);
-        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        env.insert("XDG_RUNTIME_DIR", runtime);
+        env.insert("XDG_RUNTIME_DIR", runtime());
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(RET_BIN_DIR "/") + program, args);
         EXPECT_TRUE(p.waitForFinished(60000));
@@ -493,12 +512,8 @@ TEST_F(ProgramsTest, TheSendToolsAreOneCopyPerDatabase) {
         auto db = ret::Database::open(path("velkar/HUB000.db"));
         ret::test::SampleDeclaration declaration(*db);
     }
-    // the locks the programs started by run() take, taken here first
-    const QString runtime = path("run");
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QByteArray previous = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    // the locks the programs started by run() take, taken here as well
+    const RunLocks locks(runtime());
     {
         ret::SingleInstance elsewhere("retcheck", path("otra/HUB000.db"));
         ASSERT_TRUE(elsewhere.acquire());
@@ -511,7 +526,6 @@ TEST_F(ProgramsTest, TheSendToolsAreOneCopyPerDatabase) {
         EXPECT_TRUE(refused.err.contains("La aplicación ya se encuentra en Ejecución"))
             << refused.err.toStdString();
     }
-    qputenv("XDG_RUNTIME_DIR", previous);
 }
 
 TEST_F(ProgramsTest, ASendingWaitsABoundedTimeForASendToolThatAnotherCopyRuns) {
@@ -520,11 +534,8 @@ TEST_F(ProgramsTest, ASendingWaitsABoundedTimeForASendToolThatAnotherCopyRuns) {
         auto db = ret::Database::open(path("velkar/HUB000.db"));
         ret::test::SampleDeclaration declaration(*db);
     }
-    const QString runtime = path("run");
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QByteArray previous = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    // the locks the programs started by run() take, taken here as well
+    const RunLocks locks(runtime());
     const auto sent = [&] {
         auto db = ret::Database::open(path("velkar/HUB000.db"));
         return db->scalar("SELECT count(*) FROM HCAB")->toInt();
@@ -558,7 +569,6 @@ TEST_F(ProgramsTest, ASendingWaitsABoundedTimeForASendToolThatAnotherCopyRuns) {
         EXPECT_EQ(hub.exitCode(), 0) << hub.readAllStandardError().toStdString();
         EXPECT_EQ(sent(), 1);
     }
-    qputenv("XDG_RUNTIME_DIR", previous);
 }
 
 // Another program holds the write lock longer than the busy timeout: each writer says so in
@@ -614,11 +624,8 @@ TEST_F(ProgramsTest, TheBatchRunsOfTheMainProgramRunBesideTheWindowedOne) {
     ASSERT_EQ(init().code, 0);
     QDir().mkpath(path("in"));
     writeFile("in/" + ret::hub::kSampleImportName, ret::hub::sampleImportFile());
-    const QString runtime = path("run");
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QByteArray previous = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    // the locks the programs started by run() take, taken here as well
+    const RunLocks locks(runtime());
     {
         // the windowed program's own lock on this database
         ret::SingleInstance windowed("retdecl", path("velkar/HUB000.db"));
@@ -627,5 +634,4 @@ TEST_F(ProgramsTest, TheBatchRunsOfTheMainProgramRunBesideTheWindowedOne) {
         EXPECT_EQ(r.code, 1) << r.err.toStdString(); // the sample's three refused lines
         EXPECT_TRUE(r.out.contains("5 Transferidos\n3 Rechazados\n")) << r.out.toStdString();
     }
-    qputenv("XDG_RUNTIME_DIR", previous);
 }

@@ -253,6 +253,16 @@ QVariant dateFromStored(const QVariant& stored) {
     return stored;
 }
 
+QString canonicalValue(const QVariant& v) {
+    if (v.isNull())
+        return QStringLiteral("NULL");
+    if (v.typeId() == QMetaType::QDate)
+        return v.toDate().toString(Qt::ISODate);
+    if (v.typeId() == QMetaType::QDateTime)
+        return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return v.toString();
+}
+
 QVariantList typedRow(const TableDef& table, const QSqlRecord& record) {
     QVariantList row;
     row.reserve(qsizetype(table.columns.size()));

@@ -48,6 +48,10 @@ const TableDef& tableDef(const QString& name);
 // columns as QDate (or QDateTime when they hold a time) and numeric columns as numbers.
 QVariantList typedRow(const TableDef& table, const QSqlRecord& record);
 
+// A value of typedRow() written one way whatever the engine it was read from: dates as
+// "yyyy-MM-dd" (with " HH:mm:ss" when they hold a time), null as "NULL".
+QString canonicalValue(const QVariant& value);
+
 // The value as stored for a column of that type (dates in their fixed text form).
 QVariant storedValue(ColumnType type, const QVariant& value);
 // A stored date text back as QDate / QDateTime; anything else unchanged.

@@ -29,16 +29,6 @@ bool leftAside(const QString& table, const QString& column) {
     return it != columns.end() && it->second.contains(column, Qt::CaseInsensitive);
 }
 
-QString canonical(const QVariant& v) {
-    if (v.isNull())
-        return QStringLiteral("NULL");
-    if (v.typeId() == QMetaType::QDate)
-        return v.toDate().toString(Qt::ISODate);
-    if (v.typeId() == QMetaType::QDateTime)
-        return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    return v.toString();
-}
-
 // A report prints the time it was made: the one part of a file that two runs differ in.
 QByteArray withoutTimeOfDay(QByteArray bytes) {
     static const QRegularExpression time(QStringLiteral("\\b[0-2][0-9]:[0-5][0-9]:[0-5][0-9]\\b"));
@@ -125,7 +115,7 @@ private:
                 QStringList fields;
                 for (size_t i = 0; i < t.columns.size(); ++i) {
                     if (!leftAside(t.name, t.columns[i].name))
-                        fields << t.columns[i].name + "=" + canonical(row[qsizetype(i)]);
+                        fields << t.columns[i].name + "=" + ret::canonicalValue(row[qsizetype(i)]);
                 }
                 rows << fields.join('|');
             }

@@ -89,6 +89,19 @@ void copyRows(Database& db, const TableDef& source, const TableDef& target, cons
 
 } // namespace
 
+// The integrator's register of the sending numbers it has given. A number is given once the
+// transaction that records it commits, and never again, even when its sending then fails.
+const TableDef& sendingNumbersTable() {
+    static const TableDef table{QStringLiteral("HUBENVIO"),
+                                {{QStringLiteral("numero"), ColumnType::Text, 8},
+                                 {QStringLiteral("doc_id_d"), ColumnType::Text, 15},
+                                 {QStringLiteral("periodo"), ColumnType::Text, 6},
+                                 {QStringLiteral("fecha"), ColumnType::Date}},
+                                {QStringLiteral("numero")},
+                                0};
+    return table;
+}
+
 SendResult sendDeclaration(Database& db, const QString& ruc, const QString& period,
                            const QDate& today) {
     const QVariantList key{kRucDocument, ruc, period, kForm};
@@ -180,23 +193,10 @@ SendingOutcome refused(const QString& why) {
     return {false, why, QString(), QString()};
 }
 
-// The integrator's register of the sending numbers it has given. A number is given once the
-// transaction that records it commits, and never again, even when its sending then fails.
-const TableDef& sendingNumbers() {
-    static const TableDef table{QStringLiteral("HUBENVIO"),
-                                {{QStringLiteral("numero"), ColumnType::Text, 8},
-                                 {QStringLiteral("doc_id_d"), ColumnType::Text, 15},
-                                 {QStringLiteral("periodo"), ColumnType::Text, 6},
-                                 {QStringLiteral("fecha"), ColumnType::Date}},
-                                {QStringLiteral("numero")},
-                                0};
-    return table;
-}
-
 // The next sending number, over every sending the integrator has made (environments made
 // before the register count their sent declarations), taken and recorded under the write lock.
 QString reserveSendingNumber(Database& db, const QString& ruc, const QString& period) {
-    const TableDef& numbers = sendingNumbers();
+    const TableDef& numbers = sendingNumbersTable();
     Transaction tx(db);
     if (!db.tableExists(numbers.name)) {
         for (const QString& sql : db.dialect().createTable(numbers))
@@ -220,8 +220,9 @@ QString reserveSendingNumber(Database& db, const QString& ruc, const QString& pe
 void releaseSendingNumber(Database& db, const QString& number) {
     try {
         Transaction tx(db);
-        db.execute(QStringLiteral("DELETE FROM %1 WHERE numero = ?").arg(sendingNumbers().name),
-                   {number});
+        db.execute(
+            QStringLiteral("DELETE FROM %1 WHERE numero = ?").arg(sendingNumbersTable().name),
+            {number});
         tx.commit();
     } catch (const DbError&) {
         // kept given: a gap in the numbers, never a number given twice

@@ -6,11 +6,16 @@
 
 namespace ret {
 class Database;
-}
+struct TableDef;
+} // namespace ret
 
 namespace ret::hub {
 
 inline const QString kForm = QStringLiteral("0947");
+
+// The integrator's register of the sending numbers it has given (HUBENVIO). A number is given
+// once the transaction that records it commits, and never again, even when its sending fails.
+const TableDef& sendingNumbersTable();
 
 struct SendResult {
     bool ok = false;

@@ -3,6 +3,7 @@
 #include "common/widgets/MessageBoxes.h"
 #include "tools/hub/Environment.h"
 #include "tools/hub/IntegratorWindow.h"
+#include "tools/hub/Move.h"
 #include "tools/hub/Sending.h"
 
 #include <QApplication>
@@ -25,7 +26,11 @@ int usage(QTextStream& err) {
            "       hub send RUC PERIOD [--ini PATH]\n"
            "  The integrator's sending: retcheck on the registered 0947 declaration (an\n"
            "  inconsistent one is not sent), its copy into the history tables under the next\n"
-           "  correl, and retsumm for its summary.\n";
+           "  correl, and retsumm for its summary.\n"
+           "       hub move-to-server CONNINFO [--ini PATH]\n"
+           "  Copies every table of the profile's database file into the empty PostgreSQL\n"
+           "  database CONNINFO in one transaction, checks that the rows are the same, and\n"
+           "  writes DBServer into the profile.\n";
     return 2;
 }
 
@@ -39,6 +44,7 @@ const Command kCommands[] = {
     {"init", 1, {"force", "ini", "user", "server"}},
     {"run", 0, {"title", "hidden", "launch"}},
     {"send", 2, {"ini"}},
+    {"move-to-server", 1, {"ini"}},
 };
 
 int runWindow(const QCommandLineParser& parser) {
@@ -110,6 +116,8 @@ static int runProgram(int argc, char** argv) {
 
     if (args[0] == QLatin1String("run"))
         return runWindow(parser);
+    if (args[0] == QLatin1String("move-to-server"))
+        return ret::hub::moveToServer(profilePath, args[1], out, err);
     if (args[0] == QLatin1String("send"))
         return ret::hub::sendCommand(profilePath, args[1], args[2],
                                      QCoreApplication::applicationDirPath(), out, err);

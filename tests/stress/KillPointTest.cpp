@@ -4,6 +4,7 @@
 // must give what an uninterrupted run gives.
 #include "tests/stress/Snapshot.h"
 #include "tests/stress/StressPrograms.h"
+#include "tests/support/Engines.h"
 #include "tests/support/TempDir.h"
 
 #include "common/Parameters.h"
@@ -26,7 +27,7 @@ constexpr int kMoments = 10; // kills of each case by default
 
 // A database whose module tables were never created, nor the installer's rows written.
 void withoutModuleTables(const StressEnvironment& env) {
-    auto db = Database::open(env.database());
+    auto db = env.openDatabase();
     for (const TableDef& t : moduleTables())
         db->execute(QStringLiteral("DROP TABLE ") + t.name);
     db->execute(QStringLiteral("DELETE FROM reportes"));
@@ -101,9 +102,10 @@ Judgement judgeKilled(const StressEnvironment& env, const CaseStates& states,
                       const std::function<ProgramRun()>& rerun) {
     QStringList wrong;
     const auto judge = [&](const char* when) {
-        if (const QString ok = integrity(env.database()); ok != QLatin1String("ok"))
+        auto db = env.openDatabase();
+        if (const QString ok = integrity(*db); ok != QLatin1String("ok"))
             wrong << QStringLiteral("%1: integrity check says %2").arg(when, ok);
-        const Snapshot s = takeSnapshot(env.database());
+        const Snapshot s = takeSnapshot(*db);
         if (const QStringList m = missingReportFiles(s, env.reports()); !m.isEmpty())
             wrong << QStringLiteral("%1: registered reports without a file: ").arg(when) +
                          m.join(' ');
@@ -149,15 +151,25 @@ Judgement judgeKilled(const StressEnvironment& env, const CaseStates& states,
     return {wrong.join(QLatin1Char('\n')), reran};
 }
 
-class KillPointTest : public TempDirTest {
+// On the file and on the server (each environment then a copy the server makes of the
+// template's database).
+class KillPointTest : public TempDirTest, public ::testing::WithParamInterface<Engine> {
 protected:
     void SetUp() override {
         runtime_ = runtimeDirectory(tmp.path());
         template_.root = path("template");
         ASSERT_TRUE(QDir().mkpath(template_.root));
-        ASSERT_EQ(
-            run(template_, {"hub", {"init", template_.dir(), "--ini", template_.profile()}}).code,
-            0);
+        QStringList init = {"init", template_.dir(), "--ini", template_.profile()};
+        if (GetParam() == Engine::Postgres) {
+            if (qEnvironmentVariable("RET_TEST_PG").isEmpty()) {
+                if (qEnvironmentVariable("RET_REQUIRE_PG") == QLatin1String("1"))
+                    FAIL() << "RET_TEST_PG names no test server";
+                GTEST_SKIP() << "RET_TEST_PG names no test server";
+            }
+            template_.server = serverDatabase(createServerDatabase());
+            init << "--server" << template_.server;
+        }
+        ASSERT_EQ(run(template_, {"hub", init}).code, 0);
         writeBytes(importFile(template_, "saved", kRuc, kPeriod), importLines(kPeriod, 1, 40));
         writeBytes(importFile(template_, "more", kRuc, kPeriod),
                    importLines(kPeriod, 1001, kLines));
@@ -165,6 +177,12 @@ protected:
         const ProgramRun saved =
             run(template_, {"retdecl", {"--import", "saved", kRuc, kPeriod, "--save"}});
         ASSERT_EQ(saved.code, 0) << saved.out.toStdString() << saved.err.toStdString();
+    }
+
+    void TearDown() override {
+        for (const CaseStates& s : states_)
+            dropServerDatabase(s.start);
+        dropServerDatabase(template_);
     }
 
     ProgramRun run(const StressEnvironment& env, const Command& c) {
@@ -178,14 +196,15 @@ protected:
         s.start = copyEnvironment(template_, path(QStringLiteral("start%1").arg(index)));
         if (c.prepare)
             c.prepare(s.start);
-        s.before = takeSnapshot(s.start.database());
+        s.before = takeSnapshot(*s.start.openDatabase());
         const StressEnvironment clean = copyEnvironment(s.start, path("clean"));
         s.clean = run(clean, c.command);
         EXPECT_EQ(s.clean.code, 0) << c.name << ": " << s.clean.err.toStdString();
-        s.after = takeSnapshot(clean.database());
+        s.after = takeSnapshot(*clean.openDatabase());
         EXPECT_NE(settled(s.before).tables, settled(s.after).tables)
             << c.name << " changes nothing";
         QDir(clean.root).removeRecursively();
+        dropServerDatabase(clean);
         return s;
     }
 
@@ -214,15 +233,20 @@ protected:
                           << j.wrong.toStdString();
         }
         QDir(env.root).removeRecursively();
+        dropServerDatabase(env);
     }
 
     QString runtime_;
     StressEnvironment template_;
+    std::vector<CaseStates> states_;
     int kills_ = 0;
 };
 
-TEST_F(KillPointTest, AKilledRunLeavesTheStateBeforeOrAfterAndARerunFinishesIt) {
-    std::vector<CaseStates> states;
+INSTANTIATE_TEST_SUITE_P(Engines, KillPointTest,
+                         ::testing::Values(Engine::Sqlite, Engine::Postgres), engineName);
+
+TEST_P(KillPointTest, AKilledRunLeavesTheStateBeforeOrAfterAndARerunFinishesIt) {
+    std::vector<CaseStates>& states = states_;
     for (const KillCase& c : kCases)
         states.push_back(statesOf(c, int(states.size())));
     ASSERT_FALSE(HasFailure());
@@ -230,13 +254,15 @@ TEST_F(KillPointTest, AKilledRunLeavesTheStateBeforeOrAfterAndARerunFinishesIt) 
     // a round kills each case once, the rounds taking the moments in turn: evenly spread over
     // the uninterrupted run and a quarter beyond (one run is not as long as the next, and the
     // writes are committed at the end), each moved by chance within its share
-    RoundBudget budget(kMoments);
+    // the server's runs are slower: half the moments by default
+    const int moments = GetParam() == Engine::Sqlite ? kMoments : kMoments / 2;
+    RoundBudget budget(moments);
     std::vector<Figures> figures(std::size(kCases));
     while (budget.another()) {
-        const int moment = (budget.rounds() - 1) % kMoments;
+        const int moment = (budget.rounds() - 1) % moments;
         for (size_t i = 0; i < std::size(kCases); ++i) {
             const double share =
-                1.25 * (moment + QRandomGenerator::global()->generateDouble()) / kMoments;
+                1.25 * (moment + QRandomGenerator::global()->generateDouble()) / moments;
             killAt(kCases[i], states[i], int(share * double(states[i].clean.ms)), figures[i]);
         }
     }
@@ -249,7 +275,8 @@ TEST_F(KillPointTest, AKilledRunLeavesTheStateBeforeOrAfterAndARerunFinishesIt) 
     RecordProperty("kills", total.kills);
     RecordProperty("kills_before_end", total.landed);
     RecordProperty("inconsistent", total.inconsistent);
-    std::cout << "stress: kill points: " << total << " (" << budget.elapsedSeconds() << " s)"
+    std::cout << "stress: " << (GetParam() == Engine::Sqlite ? "file" : "server")
+              << ": kill points: " << total << " (" << budget.elapsedSeconds() << " s)"
               << std::endl;
     EXPECT_EQ(total.inconsistent, 0);
 }

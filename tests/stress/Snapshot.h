@@ -210,4 +210,12 @@ inline QString integrity(const QString& path) {
     return result ? result->toString() : QStringLiteral("(no answer)");
 }
 
+// The file's integrity check; a server keeps its own files whole, and answering is its check.
+inline QString integrity(Database& db) {
+    if (db.dialect().engine() == SqlDialect::Engine::Postgres)
+        return db.scalar(QStringLiteral("SELECT 'ok'"))->toString();
+    const auto result = db.scalar(QStringLiteral("PRAGMA integrity_check"));
+    return result ? result->toString() : QStringLiteral("(no answer)");
+}
+
 } // namespace ret::test

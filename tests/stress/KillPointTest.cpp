@@ -159,17 +159,9 @@ protected:
         runtime_ = runtimeDirectory(tmp.path());
         template_.root = path("template");
         ASSERT_TRUE(QDir().mkpath(template_.root));
-        QStringList init = {"init", template_.dir(), "--ini", template_.profile()};
-        if (GetParam() == Engine::Postgres) {
-            if (qEnvironmentVariable("RET_TEST_PG").isEmpty()) {
-                if (qEnvironmentVariable("RET_REQUIRE_PG") == QLatin1String("1"))
-                    FAIL() << "RET_TEST_PG names no test server";
-                GTEST_SKIP() << "RET_TEST_PG names no test server";
-            }
-            template_.server = serverDatabase(createServerDatabase());
-            init << "--server" << template_.server;
-        }
-        ASSERT_EQ(run(template_, {"hub", init}).code, 0);
+        if (GetParam() == Engine::Postgres && !testServerThere())
+            return skipOrFailWithoutTestServer();
+        ASSERT_EQ(run(template_, {"hub", templateInit(template_, GetParam())}).code, 0);
         writeBytes(importFile(template_, "saved", kRuc, kPeriod), importLines(kPeriod, 1, 40));
         writeBytes(importFile(template_, "more", kRuc, kPeriod),
                    importLines(kPeriod, 1001, kLines));

@@ -6,6 +6,7 @@
 
 #include "common/Database.h"
 #include "common/FieldRules.h"
+#include "tests/support/Engines.h"
 #include "tests/support/ScriptedMessages.h"
 
 #include <QDate>
@@ -15,7 +16,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QUuid>
 
 #include <gtest/gtest.h>
 
@@ -52,15 +52,15 @@ inline QString serverDatabase(const QString& name) {
     return qEnvironmentVariable("RET_TEST_PG") + QStringLiteral(" dbname=") + name;
 }
 
-// A new, empty database on the test server (from `templateName`'s copy when given), by name.
-inline QString createServerDatabase(const QString& templateName = {}) {
-    const QString name =
-        QStringLiteral("ret_") + QUuid::createUuid().toString(QUuid::Id128).left(20).toLower();
-    auto admin = Database::openServer(qEnvironmentVariable("RET_TEST_PG"));
-    admin->execute(
-        QStringLiteral("CREATE DATABASE ") + name +
-        (templateName.isEmpty() ? QString() : QStringLiteral(" TEMPLATE ") + templateName));
-    return name;
+// The command that lays out the template environment: on the server, in a new database of
+// the test server.
+inline QStringList templateInit(StressEnvironment& env, Engine engine) {
+    QStringList init = {QStringLiteral("init"), env.dir(), QStringLiteral("--ini"), env.profile()};
+    if (engine == Engine::Postgres) {
+        env.server = serverDatabase(createServerDatabase());
+        init << QStringLiteral("--server") << env.server;
+    }
+    return init;
 }
 
 inline void dropServerDatabase(const StressEnvironment& env) {

@@ -22,6 +22,28 @@ inline std::string engineName(const ::testing::TestParamInfo<Engine>& info) {
     return info.param == Engine::Sqlite ? "Sqlite" : "Postgres";
 }
 
+inline bool testServerThere() {
+    return !qEnvironmentVariable("RET_TEST_PG").isEmpty();
+}
+
+// For a server's case without the test server: a failure when RET_REQUIRE_PG=1, else a skip.
+inline void skipOrFailWithoutTestServer() {
+    if (qEnvironmentVariable("RET_REQUIRE_PG") == QLatin1String("1"))
+        FAIL() << "RET_TEST_PG names no test server";
+    GTEST_SKIP() << "RET_TEST_PG names no test server";
+}
+
+// A new database on the test server (a copy of `templateName`'s when given); its name.
+inline QString createServerDatabase(const QString& templateName = {}) {
+    const QString name =
+        QStringLiteral("ret_") + QUuid::createUuid().toString(QUuid::Id128).left(20).toLower();
+    Database::openServer(qEnvironmentVariable("RET_TEST_PG"))
+        ->execute(
+            QStringLiteral("CREATE DATABASE ") + name +
+            (templateName.isEmpty() ? QString() : QStringLiteral(" TEMPLATE ") + templateName));
+    return name;
+}
+
 // A fresh, empty database on one engine, dropped with this object.
 class EngineDatabase {
 public:
@@ -30,24 +52,18 @@ public:
     EngineDatabase& operator=(const EngineDatabase&) = delete;
     ~EngineDatabase() { drop(); }
 
-    // Creates the database and returns a connection to it; null (with the reason in `why`)
-    // when the server's cases cannot run here.
-    std::unique_ptr<Database> create(std::string& why) {
+    // Creates the database and returns a connection to it; null when the server's cases
+    // cannot run here (no test server).
+    std::unique_ptr<Database> create() {
         if (engine_ == Engine::Sqlite) {
             location_ = dir_.filePath(QStringLiteral("shared.db"));
             return Database::create(location_);
         }
-        const QString server = qEnvironmentVariable("RET_TEST_PG");
-        if (server.isEmpty()) {
-            why = "RET_TEST_PG names no test server";
+        if (!testServerThere())
             return nullptr;
-        }
-        name_ =
-            QStringLiteral("ret_") + QUuid::createUuid().toString(QUuid::Id128).left(20).toLower();
-        auto admin = Database::openServer(server);
-        admin->execute(QStringLiteral("CREATE DATABASE ") + name_);
-        server_ = server;
-        location_ = server + QStringLiteral(" dbname=") + name_;
+        server_ = qEnvironmentVariable("RET_TEST_PG");
+        name_ = createServerDatabase();
+        location_ = server_ + QStringLiteral(" dbname=") + name_;
         return Database::openServer(location_);
     }
 
@@ -83,13 +99,9 @@ private:
 class EngineTest : public ::testing::TestWithParam<Engine> {
 protected:
     void SetUp() override {
-        std::string why;
-        db = engine.create(why);
-        if (db)
-            return;
-        if (qEnvironmentVariable("RET_REQUIRE_PG") == QLatin1String("1"))
-            FAIL() << "the server's cases must run: " << why;
-        GTEST_SKIP() << why;
+        db = engine.create();
+        if (!db)
+            skipOrFailWithoutTestServer();
     }
 
     EngineDatabase engine{GetParam()};

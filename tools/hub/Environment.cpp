@@ -120,8 +120,9 @@ bool prepareEnvironment(const InitOptions& o, QTextStream& err) {
     return true;
 }
 
-QString prepareSampleEnvironment(const QString& root, const QString& user) {
+QString prepareSampleEnvironment(const QString& root, const QString& user, const QString& server) {
     InitOptions o;
+    o.server = server;
     o.directory = root + QStringLiteral("/velkar");
     o.profilePath = root + QStringLiteral("/HUB000.INI");
     o.user = user;

@@ -22,8 +22,10 @@ inline const QString kDatabaseName = QStringLiteral("HUB000.db");
 bool prepareEnvironment(const InitOptions& options, QTextStream& err);
 
 // The environment used by tests and benchmarks: `root`/velkar with its profile at
-// `root`/HUB000.INI. Returns why it could not be laid out, or an empty text.
-QString prepareSampleEnvironment(const QString& root, const QString& user);
+// `root`/HUB000.INI, its database in the file or on `server` (an empty server database's
+// connection string). Returns why it could not be laid out, or an empty text.
+QString prepareSampleEnvironment(const QString& root, const QString& user,
+                                 const QString& server = {});
 
 // Creates a ready environment: the system directory with 0947/, RPT/ and TMP/ (with the
 // sending catalogue), the shared database with the integrator's tables and rows, the profile

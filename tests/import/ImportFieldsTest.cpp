@@ -10,7 +10,7 @@ namespace {
 const QString kCompany = "20512345671|empresa andina sac||||E001|1|20/07/2010|1000.00|1|F001|123|"
                          "20/07/2010|1000.00|";
 
-class ImportFieldsTest : public test::SampleEnvironmentTest {
+class ImportFieldsTest : public test::OnEachEngine<test::SampleEnvironmentTest> {
 protected:
     struct Outcome {
         QString code; // empty when the line passes
@@ -39,9 +39,11 @@ protected:
     }
 };
 
+RET_ON_BOTH_ENGINES(ImportFieldsTest);
+
 } // namespace
 
-TEST_F(ImportFieldsTest, AValidLineIsNormalised) {
+TEST_P(ImportFieldsTest, AValidLineIsNormalised) {
     const Outcome o = check(kCompany);
     ASSERT_EQ(o.code, QString());
     EXPECT_EQ(o.fields, QStringList({"20512345671", "EMPRESA ANDINA SAC", "", "", "", "E001",
@@ -56,7 +58,7 @@ TEST_F(ImportFieldsTest, AValidLineIsNormalised) {
     EXPECT_EQ(person.fields[2], "QUISPE");
 }
 
-TEST_F(ImportFieldsTest, EachFieldsFailures) {
+TEST_P(ImportFieldsTest, EachFieldsFailures) {
     struct Case {
         int field;
         const char* value;
@@ -129,7 +131,7 @@ TEST_F(ImportFieldsTest, EachFieldsFailures) {
     EXPECT_EQ(check(kCompany.left(kCompany.lastIndexOf("1000.00"))).code, "0201");
 }
 
-TEST_F(ImportFieldsTest, SeriesByTheVouchersDates) {
+TEST_P(ImportFieldsTest, SeriesByTheVouchersDates) {
     struct Case {
         const char* serie;
         const char* date;
@@ -152,7 +154,7 @@ TEST_F(ImportFieldsTest, SeriesByTheVouchersDates) {
     }
 }
 
-TEST_F(ImportFieldsTest, WholeFileChecksAndTexts) {
+TEST_P(ImportFieldsTest, WholeFileChecksAndTexts) {
     EXPECT_TRUE(CuentaPye({kCompany, kCompany}));
     EXPECT_FALSE(CuentaPye({kCompany, kCompany.left(kCompany.size() - 1)})); // 13
     EXPECT_FALSE(CuentaPye({kCompany + "|"}));                               // 15

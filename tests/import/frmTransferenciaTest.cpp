@@ -15,10 +15,12 @@ const QByteArray kGood = "20512345671|EMPRESA ANDINA SAC||||E001|1|20/07/2010|10
 const QByteArray kBad = "20512345671|EMPRESA ANDINA SAC||||E001|3|20/07/2010|0|01|F001|14|"
                         "20/07/2010|10|\r\n";
 
-class frmTransferenciaTest : public test::SampleEnvironmentTest {
+class frmTransferenciaTest : public test::OnEachEngine<test::SampleEnvironmentTest> {
 protected:
     void SetUp() override {
-        test::SampleEnvironmentTest::SetUp();
+        SampleEnvironmentTest::SetUp();
+        if (!ready())
+            return;
         session.CurrentRuc = "20100070970";
         session.CurrentPeriod = "201007";
         session.RetentionRate = "0.06";
@@ -29,9 +31,11 @@ protected:
     frmTransferencia window{session};
 };
 
+RET_ON_BOTH_ENGINES(frmTransferenciaTest);
+
 } // namespace
 
-TEST_F(frmTransferenciaTest, AFileWithoutRefusalsIsNamedAndNoReportComposed) {
+TEST_P(frmTransferenciaTest, AFileWithoutRefusalsIsNamedAndNoReportComposed) {
     writeFile("in/094720100070970201007.TXT", kGood);
     EXPECT_EQ(window.transferidos(), "0          Registros Transferidos");
     window.aceptar();
@@ -43,7 +47,7 @@ TEST_F(frmTransferenciaTest, AFileWithoutRefusalsIsNamedAndNoReportComposed) {
     EXPECT_EQ(db->scalar("SELECT mto_base_rp FROM TMPF947RPCAB")->toString(), "1000.00");
 }
 
-TEST_F(frmTransferenciaTest, RefusalsAskAndComposeTheReportEitherWay) {
+TEST_P(frmTransferenciaTest, RefusalsAskAndComposeTheReportEitherWay) {
     writeFile("in/094720100070970201007.TXT", kGood + kBad);
     messages.answers = {MsgAnswer::No};
     window.aceptar();
@@ -62,7 +66,7 @@ TEST_F(frmTransferenciaTest, RefusalsAskAndComposeTheReportEitherWay) {
     EXPECT_EQ(count("SELECT count(*) FROM SPOOL WHERE CodRep = 'RYP001'"), 2);
 }
 
-TEST_F(frmTransferenciaTest, WholeFileRefusalsSayWhy) {
+TEST_P(frmTransferenciaTest, WholeFileRefusalsSayWhy) {
     writeFile("in/094720100070970201007.TXT", "a|b|\r\n");
     window.aceptar();
     EXPECT_EQ(texts().last(), "El archivo de importación no tiene el número de campos correctos");

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 
 namespace ret::test {
@@ -20,6 +21,11 @@ enum class Engine { Sqlite, Postgres };
 
 inline std::string engineName(const ::testing::TestParamInfo<Engine>& info) {
     return info.param == Engine::Sqlite ? "Sqlite" : "Postgres";
+}
+
+// A failed case names its engine.
+inline void PrintTo(Engine engine, std::ostream* out) {
+    *out << (engine == Engine::Sqlite ? "Sqlite" : "Postgres");
 }
 
 inline bool testServerThere() {
@@ -74,25 +80,39 @@ public:
     }
 
     Engine engine() const { return engine_; }
+    // Where the database is: the file's path, or the server's connection string.
+    const QString& location() const { return location_; }
 
-private:
+    // Drops the server's database (a file's stays with its directory).
     void drop() {
-        if (name_.isEmpty())
+        if (name_.isEmpty() || dropped_)
             return;
         try {
             Database::openServer(server_)->execute(QStringLiteral("DROP DATABASE IF EXISTS %1 "
                                                                   "WITH (FORCE)")
                                                        .arg(name_));
+            dropped_ = true;
         } catch (const DbError&) {
             // a database left behind goes with the test server's directory
         }
     }
 
+    // Whether the server still holds the database.
+    bool existsOnServer() const {
+        return !name_.isEmpty() && Database::openServer(server_)
+                                       ->scalar(QStringLiteral("SELECT 1 FROM pg_database WHERE "
+                                                               "datname = ?"),
+                                                {name_})
+                                       .has_value();
+    }
+
+private:
     Engine engine_;
     QTemporaryDir dir_;
     QString location_;
     QString server_;
     QString name_;
+    bool dropped_ = false;
 };
 
 // A test that runs once on each engine, with an empty database of its own in `db`.

@@ -5,27 +5,33 @@
 #include "common/Lookups.h"
 #include "common/Parameters.h"
 
+#include "tests/support/SampleEnvironment.h"
 #include "tests/support/ScriptedMessages.h"
-#include "tests/support/TempDir.h"
 
 using namespace ret;
 
 namespace {
 
-class HubTest : public test::TempDirTest {
+class HubTest : public test::OnEachEngine<test::EnvironmentTest> {
 protected:
     void SetUp() override {
-        ASSERT_EQ(hub::prepareSampleEnvironment(tmp.path(), "ANA"), QString());
-        db = Database::open(path("velkar/HUB000.db"));
+        layOut("ANA");
+        if (ready())
+            db = open();
+    }
+    int users(const QString& name) {
+        return open()->scalar("SELECT count(*) FROM CLAVES WHERE usuario = ?", {name})->toInt();
     }
     std::unique_ptr<Database> db;
     test::ScriptedMessages messages;
     FieldRules rules{messages};
 };
 
+RET_ON_BOTH_ENGINES(HubTest);
+
 } // namespace
 
-TEST_F(HubTest, SampleRowsAreWhatTheModuleReads) {
+TEST_P(HubTest, SampleRowsAreWhatTheModuleReads) {
     // the user's contributors are valid RUC holders and are offered for a new declaration
     const SqlText q = SqlContribuyentes(*db, "0947", "ANA");
     Cursor c = db->query(q.sql, q.params);
@@ -51,24 +57,20 @@ TEST_F(HubTest, SampleRowsAreWhatTheModuleReads) {
     EXPECT_EQ(ParamField(*LeeParametro(*db, "998", "0304020201103"), 3, 4), "0.18");
 }
 
-TEST_F(HubTest, AnExistingEnvironmentIsKeptUnlessForced) {
+TEST_P(HubTest, AnExistingEnvironmentIsKeptUnlessForced) {
     db->execute("INSERT INTO CLAVES VALUES ('OTRO', '1')");
     db.reset();
     hub::InitOptions o;
     o.directory = path("velkar");
     o.profilePath = path("HUB000.INI");
     o.user = "ANA";
+    o.server = environment->server();
     QString msg;
     QTextStream err(&msg);
     EXPECT_FALSE(hub::prepareEnvironment(o, err));
-    EXPECT_EQ(Database::open(path("velkar/HUB000.db"))
-                  ->scalar("SELECT count(*) FROM CLAVES WHERE usuario = 'OTRO'")
-                  ->toInt(),
-              1);
+    EXPECT_EQ(users("OTRO"), 1);
     o.force = true;
     EXPECT_TRUE(hub::prepareEnvironment(o, err)) << msg.toStdString();
-    EXPECT_EQ(Database::open(path("velkar/HUB000.db"))
-                  ->scalar("SELECT count(*) FROM CLAVES WHERE usuario = 'OTRO'")
-                  ->toInt(),
-              0);
+    EXPECT_EQ(users("OTRO"), 0);
+    EXPECT_EQ(users("ANA"), 1);
 }

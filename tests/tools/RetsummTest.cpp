@@ -16,10 +16,12 @@ namespace {
 
 const QDateTime kNow(QDate(2010, 8, 5), QTime(9, 30, 15));
 
-class RetsummTest : public test::SampleEnvironmentTest {
+class RetsummTest : public test::OnEachEngine<test::SampleEnvironmentTest> {
 protected:
     void SetUp() override {
-        test::SampleEnvironmentTest::SetUp();
+        SampleEnvironmentTest::SetUp();
+        if (!ready())
+            return;
         test::SampleDeclaration declaration(*db); // paid in cash, 72
     }
     CommandRecord record(const QString& period = "201007") {
@@ -51,9 +53,11 @@ protected:
     void setHeader(const QString& assignments) { db->execute("UPDATE CAB SET " + assignments); }
 };
 
+RET_ON_BOTH_ENGINES(RetsummTest);
+
 } // namespace
 
-TEST_F(RetsummTest, TheReportOfACashPayment) {
+TEST_P(RetsummTest, TheReportOfACashPayment) {
     const auto s = readSummary(*db, record(), kNow);
     ASSERT_TRUE(s.has_value());
     EXPECT_EQ(
@@ -79,7 +83,7 @@ TEST_F(RetsummTest, TheReportOfACashPayment) {
                            QString::fromUtf8("NC 00000042  Fec.Generación: 05/08/2010")}));
 }
 
-TEST_F(RetsummTest, PaymentLinesAndMissingRows) {
+TEST_P(RetsummTest, PaymentLinesAndMissingRows) {
     struct Case {
         const char* change;
         QStringList present;
@@ -113,7 +117,7 @@ TEST_F(RetsummTest, PaymentLinesAndMissingRows) {
     EXPECT_TRUE(items.contains("2000,4500: 0              ")); // 0 padded to 15
 }
 
-TEST_F(RetsummTest, PeriodsAndAMissingDeclaration) {
+TEST_P(RetsummTest, PeriodsAndAMissingDeclaration) {
     EXPECT_FALSE(readSummary(*db, record("201008"), kNow).has_value());
     EXPECT_EQ(queryPeriod("201000"), "2010");
     EXPECT_EQ(queryPeriod("201007"), "201007");
@@ -129,7 +133,7 @@ TEST_F(RetsummTest, PeriodsAndAMissingDeclaration) {
 
 // Each file of the summary that cannot be written whole makes the run a failure with a message
 // naming it; the register keeps no row without its file.
-TEST_F(RetsummTest, AFileNotWrittenWholeIsAFailure) {
+TEST_P(RetsummTest, AFileNotWrittenWholeIsAFailure) {
     const QString record =
         "06" + QString("20100070970").leftJustified(15) + "0947" + "201007" + "0" + "00000042";
     const QString cwd = QDir::currentPath();

@@ -5,8 +5,8 @@
 #include "tools/hub/Environment.h"
 #include "tools/retsetup/Installer.h"
 
+#include "tests/support/SampleEnvironment.h"
 #include "tests/support/ScriptedMessages.h"
-#include "tests/support/TempDir.h"
 #include "tests/tools/Declarations.h"
 
 #include <QDir>
@@ -29,13 +29,15 @@ const std::pair<const char*, const char*> kCopies[] = {
     {"F947RPDETDET", "HF947RPDETDET"},
 };
 
-class SendingTest : public test::TempDirTest {
+class SendingTest : public test::OnEachEngine<test::EnvironmentTest> {
 protected:
     void SetUp() override {
-        ASSERT_EQ(hub::prepareSampleEnvironment(tmp.path(), "ANA"), QString());
+        layOut("ANA");
+        if (!ready())
+            return;
         test::ScriptedMessages messages;
         ASSERT_EQ(setup::Installer(Profile(path("HUB000.INI")), messages).run(), 0);
-        db = Database::open(path("velkar/HUB000.db"));
+        db = open();
         test::insertDeclaration(*db, kRuc, "202403");
         test::insertDeclaration(*db, kRuc, "202402");
         test::insertDeclaration(*db, kRuc, "202401", "0621");
@@ -90,9 +92,11 @@ protected:
     std::unique_ptr<Database> db;
 };
 
+RET_ON_BOTH_ENGINES(SendingTest);
+
 } // namespace
 
-TEST_F(SendingTest, EveryRowOfTheDeclarationIsCopiedUnderTheFirstCorrel) {
+TEST_P(SendingTest, EveryRowOfTheDeclarationIsCopiedUnderTheFirstCorrel) {
     const hub::SendResult r = send("202403");
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(r.correl, "001");
@@ -122,7 +126,7 @@ TEST_F(SendingTest, EveryRowOfTheDeclarationIsCopiedUnderTheFirstCorrel) {
     EXPECT_EQ(c.text(3), r.control);
 }
 
-TEST_F(SendingTest, EachSendingOfADeclarationTakesItsNextCorrel) {
+TEST_P(SendingTest, EachSendingOfADeclarationTakesItsNextCorrel) {
     const hub::SendResult first = send("202403");
     const hub::SendResult second = send("202403");
     const hub::SendResult other = send("202402");
@@ -148,7 +152,7 @@ TEST_F(SendingTest, EachSendingOfADeclarationTakesItsNextCorrel) {
     EXPECT_EQ(send("202402").correl, "042");
 }
 
-TEST_F(SendingTest, NothingIsWrittenWhenTheSendingFails) {
+TEST_P(SendingTest, NothingIsWrittenWhenTheSendingFails) {
     struct Case {
         const char* what;
         QString period;
@@ -192,7 +196,7 @@ void writeTool(const QString& file, const QString& records, const QString& then)
 
 } // namespace
 
-TEST_F(SendingTest, ASendingThatStartsWhileAnotherRunsTakesTheNextNumber) {
+TEST_P(SendingTest, ASendingThatStartsWhileAnotherRunsTakesTheNextNumber) {
     // while the first sending's check runs, a second sending is made from start to end
     QDir().mkpath(path("tools"));
     const QString inner = path("inner.out");

@@ -35,9 +35,33 @@ bool Installer::connect() {
     return db_ != nullptr;
 }
 
+void Installer::alone(const std::function<void()>& statement) {
+    if (db_->dialect().engine() != SqlDialect::Engine::Postgres)
+        return statement();
+    db_->execute(QStringLiteral("SAVEPOINT sentencia"));
+    try {
+        statement();
+    } catch (const DbError&) {
+        db_->execute(QStringLiteral("ROLLBACK TO SAVEPOINT sentencia"));
+        db_->execute(QStringLiteral("RELEASE SAVEPOINT sentencia"));
+        throw;
+    }
+    db_->execute(QStringLiteral("RELEASE SAVEPOINT sentencia"));
+}
+
+bool Installer::exists(const QString& sql, const QVariantList& params) {
+    bool found = false;
+    try {
+        alone([&] { found = db_->scalar(sql, params).has_value(); });
+    } catch (const DbError&) {
+        // the statement that follows reports what is wrong with the table
+    }
+    return found;
+}
+
 bool Installer::execute(const QString& sql, const QVariantList& params) {
     try {
-        db_->execute(sql, params);
+        alone([&] { db_->execute(sql, params); });
         return true;
     } catch (const DbError& e) {
         if (e.number() == dberr::TableExists) {
@@ -86,16 +110,8 @@ void Installer::writeRows() {
 
 void Installer::writeParameters() {
     for (const ParamRow& p : seededParameters()) {
-        bool exists = false;
-        try {
-            exists = db_->scalar(QStringLiteral("SELECT 1 FROM PARAM WHERE numero = ? AND "
-                                                "argumento = ?"),
-                                 {p.numero, p.argumento})
-                         .has_value();
-        } catch (const DbError&) {
-            // the statement below reports what is wrong with the table
-        }
-        if (exists)
+        if (exists(QStringLiteral("SELECT 1 FROM PARAM WHERE numero = ? AND argumento = ?"),
+                   {p.numero, p.argumento}))
             execute(QStringLiteral("UPDATE PARAM SET funcion = ?, correl_param = ? WHERE "
                                    "numero = ? AND argumento = ?"),
                     {p.funcion, p.correlParam, p.numero, p.argumento});
@@ -107,14 +123,7 @@ void Installer::writeParameters() {
 
 void Installer::writeReportCodes() {
     for (const ReportCode& r : reportCodes()) {
-        bool exists = false;
-        try {
-            exists =
-                db_->scalar(QStringLiteral("SELECT 1 FROM reportes WHERE codrep = ?"), {r.code})
-                    .has_value();
-        } catch (const DbError&) {
-        }
-        if (!exists)
+        if (!exists(QStringLiteral("SELECT 1 FROM reportes WHERE codrep = ?"), {r.code}))
             execute(QStringLiteral("INSERT INTO reportes VALUES (?, ?, 1)"), {r.code, r.title});
     }
 }
@@ -136,15 +145,8 @@ void Installer::writeCatalogue() {
         return;
     }
     for (const CatalogueRow& row : cat.rows) {
-        bool exists = false;
-        try {
-            exists = db_->scalar(QStringLiteral("SELECT 1 FROM envio_t WHERE formulario = ? AND "
-                                                "tabla_o = ?"),
-                                 {kForm, row.tablaO})
-                         .has_value();
-        } catch (const DbError&) {
-        }
-        if (exists) {
+        if (exists(QStringLiteral("SELECT 1 FROM envio_t WHERE formulario = ? AND tabla_o = ?"),
+                   {kForm, row.tablaO})) {
             execute(QStringLiteral("UPDATE envio_t SET tabla_d = ?, tabla_ext = ?, indice = ?, "
                                    "obliga = ?, c_tip_doc_d = ?, c_doc_id_d = ?, c_Formulario = ?, "
                                    "c_periodo = ?, c_estado = ?, c_envio = ?, c_semana = ? "
@@ -166,8 +168,10 @@ void Installer::createTables() {
 void Installer::createMissingTables() {
     QStringList existing;
     try {
-        for (const QString& t : db_->tableNames())
-            existing << t.toUpper();
+        alone([&] {
+            for (const QString& t : db_->tableNames())
+                existing << t.toUpper();
+        });
     } catch (const DbError& e) {
         reportSqlError(e);
         return;
@@ -184,7 +188,7 @@ void Installer::createMissingTables() {
     for (const char* t : {"F947RPCAB", "HF947RPCAB", "TMPF947RPCAB"}) {
         for (const QString& sql : dialect.allowEmptyText(tableDef(QLatin1String(t)), names)) {
             try {
-                db_->execute(sql);
+                alone([&] { db_->execute(sql); });
             } catch (const DbError&) {
                 // a missing table has nothing to allow
             }

@@ -38,6 +38,12 @@ private:
     void writeCatalogue();
     void createTables();
     void createMissingTables();
+    // Runs one statement of a pass so that its failure undoes only itself and the pass goes
+    // on: on the server a failed statement would otherwise spoil the rest of the transaction,
+    // which it never does on the file.
+    void alone(const std::function<void()>& statement);
+    // Whether the query finds a row; false when it fails.
+    bool exists(const QString& sql, const QVariantList& params);
     // Runs one action statement, reporting its failure; false when it failed.
     bool execute(const QString& sql, const QVariantList& params = {});
     void reportSqlError(const DbError& e);

@@ -4,6 +4,7 @@
 #include "common/FieldRules.h"
 #include "common/Lookups.h"
 #include "common/Parameters.h"
+#include "common/Profile.h"
 
 #include "tests/support/SampleEnvironment.h"
 #include "tests/support/ScriptedMessages.h"
@@ -28,6 +29,13 @@ protected:
 };
 
 RET_ON_BOTH_ENGINES(HubTest);
+
+// On a server the database lies outside the environment's directory: a new directory does not
+// make a database already set up an empty one.
+class HubOnServerTest : public HubTest {};
+
+INSTANTIATE_TEST_SUITE_P(Engines, HubOnServerTest, ::testing::Values(test::Engine::Postgres),
+                         test::engineName);
 
 } // namespace
 
@@ -73,4 +81,25 @@ TEST_P(HubTest, AnExistingEnvironmentIsKeptUnlessForced) {
     EXPECT_TRUE(hub::prepareEnvironment(o, err)) << msg.toStdString();
     EXPECT_EQ(users("OTRO"), 0);
     EXPECT_EQ(users("ANA"), 1);
+}
+
+TEST_P(HubOnServerTest, AServerDatabaseThatHoldsAnEnvironmentIsKeptUnlessForced) {
+    db->execute("INSERT INTO CLAVES VALUES ('OTRO', '1')");
+    db.reset();
+    hub::InitOptions o;
+    o.directory = path("otro/velkar");
+    o.profilePath = path("otro/HUB000.INI");
+    o.user = "ANA";
+    o.server = environment->server();
+    QString msg;
+    QTextStream err(&msg);
+    EXPECT_FALSE(hub::prepareEnvironment(o, err));
+    EXPECT_TRUE(msg.contains("already holds tables")) << msg.toStdString();
+    EXPECT_EQ(users("OTRO"), 1);
+    EXPECT_FALSE(QFileInfo::exists(o.profilePath));
+    o.force = true;
+    EXPECT_TRUE(hub::prepareEnvironment(o, err)) << msg.toStdString();
+    EXPECT_EQ(users("OTRO"), 0);
+    EXPECT_EQ(users("ANA"), 1);
+    EXPECT_EQ(Profile(o.profilePath).read("Options", "DBServer"), o.server);
 }

@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
                 row << c.value(i);
             rows.push_back(row);
         }
-        db->execute(QStringLiteral("CREATE TABLE copia_%1 AS SELECT * FROM %1 WHERE 0")
+        db->execute(QStringLiteral("CREATE TABLE copia_%1 AS SELECT * FROM %1 WHERE 1 = 0")
                         .arg(QLatin1String(table)));
         staged.emplace_back(QLatin1String(table), std::move(rows));
     }

@@ -21,6 +21,10 @@ QAtomicInt connectionCounter;
 
 // The text with which the exact sum fails, so that its failure maps to the overflow number.
 constexpr char kSumOverflow[] = "decsum: overflow";
+// The server locks of the module's writers to the shared tables, and of the program that gives
+// a new database the objects the statements need.
+constexpr int kWriteLock = 947;
+constexpr int kInstallLock = 9470;
 
 QString describe(int number, const QString& subject) {
     switch (number) {
@@ -408,13 +412,30 @@ void Database::configureServer(int lockTimeoutMs) {
     // a statement that waits for another's lock gives up after the same time as on the file
     if (!q.exec(QStringLiteral("SET lock_timeout = %1").arg(lockTimeoutMs)))
         throw q.lastError();
-    if (!q.exec(QStringLiteral("SELECT 1 FROM pg_proc WHERE proname = 'ret_num'")))
+    const QString installed = QStringLiteral("SELECT 1 FROM pg_proc WHERE proname = 'ret_num'");
+    if (!q.exec(installed))
         throw q.lastError();
     if (q.next())
         return;
-    for (const QString& sql : dialect_.engineObjects()) {
-        if (!q.exec(sql))
-            throw q.lastError();
+    // Programs that reach a new database together install its objects one after another: the
+    // lock makes the others wait, and they find them there when it is their turn.
+    if (!q.exec(QStringLiteral("BEGIN")))
+        throw q.lastError();
+    try {
+        const auto run = [&q](const QString& sql) {
+            if (!q.exec(sql))
+                throw q.lastError();
+        };
+        run(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kInstallLock));
+        run(installed);
+        if (!q.next()) {
+            for (const QString& sql : dialect_.engineObjects())
+                run(sql);
+        }
+        run(QStringLiteral("COMMIT"));
+    } catch (const QSqlError&) {
+        QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
+        throw;
     }
 }
 
@@ -422,11 +443,7 @@ void Database::requireTables(const QStringList& names) {
     if (names.isEmpty())
         return;
     QSqlQuery q(db_);
-    const QString tables =
-        onServer() ? QStringLiteral("SELECT upper(table_name) FROM information_schema.tables "
-                                    "WHERE table_schema = current_schema()")
-                   : QStringLiteral("SELECT upper(name) FROM sqlite_master WHERE type = 'table'");
-    if (!q.exec(tables))
+    if (!q.exec(tableListSql()))
         throw q.lastError();
     QStringList present;
     while (q.next())
@@ -434,7 +451,7 @@ void Database::requireTables(const QStringList& names) {
     if (q.lastError().isValid())
         throw q.lastError();
     for (const QString& name : names) {
-        if (!present.contains(name.toUpper()))
+        if (!present.contains(name, Qt::CaseInsensitive))
             throw DbError(dberr::NotADatabase, describe(dberr::NotADatabase, path_));
     }
 }
@@ -497,28 +514,24 @@ std::optional<QVariant> Database::scalar(const QString& sql, const QVariantList&
 }
 
 bool Database::tableExists(const QString& name) {
-    if (onServer())
-        return scalar(QStringLiteral("SELECT 1 FROM information_schema.tables WHERE "
-                                     "table_schema = current_schema() AND "
-                                     "upper(table_name) = upper(?)"),
-                      {name})
-            .has_value();
-    return scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
-                                 "upper(name) = upper(?)"),
-                  {name})
-        .has_value();
+    return tableNames().contains(name, Qt::CaseInsensitive);
 }
 
 QStringList Database::tableNames() {
-    Cursor c =
-        query(onServer() ? QStringLiteral("SELECT table_name FROM information_schema.tables WHERE "
-                                          "table_schema = current_schema() ORDER BY table_name")
-                         : QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
-                                          "name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name"));
+    Cursor c = query(tableListSql());
     QStringList out;
     while (c.next())
         out << c.text(0);
     return out;
+}
+
+// The shared tables, by name: neither views nor the engine's own tables nor a session's.
+QString Database::tableListSql() const {
+    return onServer() ? QStringLiteral("SELECT table_name FROM information_schema.tables WHERE "
+                                       "table_schema = current_schema() AND table_type = "
+                                       "'BASE TABLE' ORDER BY table_name")
+                      : QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
+                                       "name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name");
 }
 
 void Database::createSessionTables(const std::vector<TableDef>& tables) {
@@ -543,7 +556,7 @@ Transaction::Transaction(Database& db, Writes writes) : db_(db) {
         if (sessionOnly)
             return;
         try {
-            db_.execute(QStringLiteral("SELECT pg_advisory_xact_lock(947)"));
+            db_.execute(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kWriteLock));
         } catch (const DbError&) {
             QSqlQuery q(db_.db_);
             q.exec(QStringLiteral("ROLLBACK"));

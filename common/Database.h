@@ -117,6 +117,7 @@ private:
     void configureServer(int lockTimeoutMs);
     bool onServer() const { return dialect_.engine() == SqlDialect::Engine::Postgres; }
     void requireTables(const QStringList& names);
+    QString tableListSql() const;
 
     QSqlDatabase db_;
     QString path_;

@@ -7,6 +7,8 @@
 #include "tests/support/Engines.h"
 
 #include <functional>
+#include <latch>
+#include <thread>
 
 using namespace ret;
 
@@ -198,4 +200,28 @@ TEST_P(ServerConnectionTest, FailuresAreToldInSpanishWithTheirNumber) {
         }
     }
     db->execute("DROP ROLE sinpermiso");
+}
+
+// Programs that open a database no program has opened before, at the same moment: the first
+// installs what the statements need, and every one of them gets in.
+TEST_P(StorageTest, ProgramsOpeningANewDatabaseTogetherAllGetIn) {
+    test::EngineDatabase fresh(GetParam());
+    fresh.createUntouched();
+    constexpr int kPrograms = 6;
+    std::vector<int> failures(kPrograms, 0);
+    std::latch start(kPrograms);
+    std::vector<std::thread> programs;
+    for (int i = 0; i < kPrograms; ++i)
+        programs.emplace_back([&, i] {
+            start.arrive_and_wait();
+            try {
+                auto mine = fresh.open();
+                mine->scalar("SELECT " + mine->dialect().numericValue("'12abc'"));
+            } catch (const DbError& e) {
+                failures[i] = e.number();
+            }
+        });
+    for (std::thread& p : programs)
+        p.join();
+    EXPECT_EQ(failures, std::vector<int>(kPrograms, 0));
 }

@@ -73,6 +73,20 @@ public:
         return Database::openServer(location_);
     }
 
+    // Creates the database and leaves it as its engine made it: no connection of ours has
+    // opened it yet. A server's is skipped (or fails) like create()'s without a test server.
+    void createUntouched() {
+        if (engine_ == Engine::Sqlite) {
+            create();
+            return;
+        }
+        if (!testServerThere())
+            return;
+        server_ = qEnvironmentVariable("RET_TEST_PG");
+        name_ = createServerDatabase();
+        location_ = server_ + QStringLiteral(" dbname=") + name_;
+    }
+
     // Another connection to the same database, as another program would open it.
     std::unique_ptr<Database> open(const OpenOptions& options = {}) const {
         return engine_ == Engine::Sqlite ? Database::open(location_, options)

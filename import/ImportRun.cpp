@@ -6,6 +6,7 @@
 #include "common/FieldRules.h"
 #include "common/Lookups.h"
 #include "common/NumberFormat.h"
+#include "common/RowBatch.h"
 #include "common/Schema.h"
 #include "common/Session.h"
 #include "common/WholeFile.h"
@@ -18,6 +19,7 @@
 #include <QFileInfo>
 
 #include <map>
+#include <optional>
 #include <set>
 
 namespace ret::import {
@@ -74,21 +76,32 @@ private:
     QByteArray errorLines_;
 };
 
-// Stages one accepted line: the subject and the retention voucher once, the payment voucher
-// always. Throws DbError (3022 for a payment voucher staged before).
+// The record identifier of a line, shown for a refused one.
+QString identifierOf(const QString& line) {
+    return line.section(QLatin1Char('|'), 0, 0).trimmed() + QLatin1Char(' ') + CadDev(line);
+}
+
+// The rows one accepted line stages: its subject and retention voucher when they are new to
+// the declaration, its payment voucher always.
+struct LineRows {
+    QString subjectKey;
+    QString voucherKey;
+    std::optional<QVariantList> subject;
+    std::optional<QVariantList> voucher;
+    QVariantList payment;
+};
+
+// Stages the accepted lines a batch at a time, and records the refused ones in file order. A
+// batch goes in under one savepoint through a few multi-row statements; when it fails, it is
+// undone and its lines staged again one by one, each under its own savepoint, so that a line
+// that repeats a staged payment voucher (3022) is refused alone with 0228, as if every line had
+// gone in by itself. Any other failure throws DbError.
 class Stager {
 public:
-    Stager(Database& db, const Session& s)
-        : kind_(s.RetentionKind.isEmpty() ? QStringLiteral("R") : s.RetentionKind),
-          rate_(Decimal::leadingValue(s.RetentionRate)),
-          subject_(db.prepare(QStringLiteral(
-              "INSERT INTO TMPF947RPCAB (tip_retencion, tip_doc_ret, num_doc_ret, des_razon, "
-              "des_apellido_p, des_apellido_m, des_nombres) VALUES (?, 6, ?, ?, ?, ?, ?)"))),
-          voucher_(db.prepare(QStringLiteral(
-              "INSERT INTO TMPF947RPDET (tip_retencion, tip_doc_ret, num_doc_ret, num_serie_cp, "
-              "num_cp, fec_emision_cp, mto_base_rp, mto_imp_rp) VALUES (?, 6, ?, ?, ?, ?, ?, ?)"))),
-          payment_(db.prepare(
-              QStringLiteral("INSERT INTO TMPF947RPDETDET VALUES (?, ?, ?, ?, ?, ?, ?, ?)"))) {
+    Stager(Database& db, const Session& s, RejectLog& log, RunResult& result)
+        : db_(db), log_(log), result_(result),
+          kind_(s.RetentionKind.isEmpty() ? QStringLiteral("R") : s.RetentionKind),
+          rate_(Decimal::leadingValue(s.RetentionRate)) {
         // what is staged already, looked up in memory for every line
         Cursor c =
             db.query(QStringLiteral("SELECT num_doc_ret FROM TMPF947RPCAB WHERE tip_retencion = ?"),
@@ -102,42 +115,184 @@ public:
                              v.text(2));
     }
 
-    void stage(const QStringList& f) {
+    void accept(const QString& line, QStringList fields) {
+        add({line, std::move(fields), QString()});
+    }
+    void refuse(const QString& line, const QString& code) { add({line, {}, code}); }
+
+    // Stages the lines of the batch in hand and records its refused ones.
+    void flush() {
+        if (entries_.empty())
+            return;
+        if (!stageBatch())
+            stageOneByOne();
+        entries_.clear();
+    }
+
+private:
+    static constexpr std::size_t kBatchLines = 500;
+
+    struct Entry {
+        QString line;
+        QStringList fields;
+        QString code; // why the line is refused; empty for an accepted one
+    };
+
+    void add(Entry e) {
+        entries_.push_back(std::move(e));
+        if (entries_.size() >= kBatchLines)
+            flush();
+    }
+
+    LineRows rowsOf(const QStringList& f) const {
+        LineRows rows;
         const QString& ruc = f[0];
-        const bool newSubject = !subjects_.count(ruc);
-        if (newSubject) {
+        rows.subjectKey = ruc;
+        if (!subjects_.count(ruc)) {
             const bool company = ruc.startsWith(QLatin1String("20"));
             const QString blank = QStringLiteral(" ");
             const QString razon = company ? f[1] : (f[2] + blank + f[3] + blank + f[4]).left(40);
-            subject_.execute({kind_, ruc, razon, company ? blank : (f[2].isEmpty() ? blank : f[2]),
-                              company ? blank : f[3], company ? blank : f[4]});
+            rows.subject = QVariantList{kind_,
+                                        ruc,
+                                        razon,
+                                        company ? blank : (f[2].isEmpty() ? blank : f[2]),
+                                        company ? blank : f[3],
+                                        company ? blank : f[4]};
         }
-        const QString voucherKey = ruc + QLatin1Char('|') + f[5] + QLatin1Char('|') + f[6];
-        const bool newVoucher = !vouchers_.count(voucherKey);
-        if (newVoucher) {
+        rows.voucherKey = ruc + QLatin1Char('|') + f[5] + QLatin1Char('|') + f[6];
+        if (!vouchers_.count(rows.voucherKey)) {
             const Decimal base = Decimal::leadingValue(f[8]);
-            voucher_.execute({kind_, ruc, f[5], f[6], readImportDate(f[7]), f[8],
-                              formatNumber(base * rate_, QStringLiteral("###########0.#0"))});
+            rows.voucher =
+                QVariantList{kind_,
+                             ruc,
+                             f[5],
+                             f[6],
+                             readImportDate(f[7]),
+                             f[8],
+                             formatNumber(base * rate_, QStringLiteral("###########0.#0"))};
         }
         QString amount = f[13];
         if (Decimal::leadingValue(f[9]) == Decimal::fromInt(7))
             amount = (-Decimal::leadingValue(f[13])).toShortString();
-        payment_.execute({ruc, f[5], f[6], f[9], f[10], f[11], readImportDate(f[12]), amount});
-        // only a line staged whole counts as staged
-        if (newSubject)
-            subjects_.insert(ruc);
-        if (newVoucher)
-            vouchers_.insert(voucherKey);
+        rows.payment = {ruc, f[5], f[6], f[9], f[10], f[11], readImportDate(f[12]), amount};
+        return rows;
     }
 
-private:
+    // The whole batch through multi-row statements; false (and nothing of it staged) when it
+    // failed.
+    bool stageBatch() {
+        std::vector<QString> newSubjects;
+        std::vector<QString> newVouchers;
+        db_.execute(QStringLiteral("SAVEPOINT lote"));
+        try {
+            for (const Entry& e : entries_) {
+                if (!e.code.isEmpty())
+                    continue;
+                LineRows rows = rowsOf(e.fields);
+                if (rows.subject) {
+                    subjectBatch_.add(*rows.subject);
+                    subjects_.insert(rows.subjectKey);
+                    newSubjects.push_back(rows.subjectKey);
+                }
+                if (rows.voucher) {
+                    voucherBatch_.add(*rows.voucher);
+                    vouchers_.insert(rows.voucherKey);
+                    newVouchers.push_back(rows.voucherKey);
+                }
+                paymentBatch_.add(rows.payment);
+            }
+            subjectBatch_.flush();
+            voucherBatch_.flush();
+            paymentBatch_.flush();
+            db_.execute(QStringLiteral("RELEASE lote"));
+        } catch (const DbError&) {
+            db_.execute(QStringLiteral("ROLLBACK TO lote"));
+            db_.execute(QStringLiteral("RELEASE lote"));
+            for (auto* batch : {&subjectBatch_, &voucherBatch_, &paymentBatch_})
+                batch->clear();
+            for (const QString& key : newSubjects)
+                subjects_.erase(key);
+            for (const QString& key : newVouchers)
+                vouchers_.erase(key);
+            return false;
+        }
+        for (const Entry& e : entries_) {
+            if (e.code.isEmpty())
+                ++result_.accepted;
+            else
+                record(e.line, e.code);
+        }
+        return true;
+    }
+
+    void stageOneByOne() {
+        for (const Entry& e : entries_) {
+            if (!e.code.isEmpty()) {
+                record(e.line, e.code);
+                continue;
+            }
+            savepoint_.execute();
+            try {
+                stageAlone(e.fields);
+                release_.execute();
+                ++result_.accepted;
+            } catch (const DbError& error) {
+                db_.execute(QStringLiteral("ROLLBACK TO linea"));
+                db_.execute(QStringLiteral("RELEASE linea"));
+                if (error.number() != dberr::DuplicateKey)
+                    throw;
+                record(e.line, QStringLiteral("0228"));
+            }
+        }
+    }
+
+    void stageAlone(const QStringList& fields) {
+        const LineRows rows = rowsOf(fields);
+        if (rows.subject)
+            subject_.execute(*rows.subject);
+        if (rows.voucher)
+            voucher_.execute(*rows.voucher);
+        payment_.execute(rows.payment);
+        // only a line staged whole counts as staged
+        subjects_.insert(rows.subjectKey);
+        vouchers_.insert(rows.voucherKey);
+    }
+
+    void record(const QString& line, const QString& code) {
+        ++result_.rejected;
+        log_.record(line, identifierOf(line), code);
+    }
+
+    static QString subjectInsert() {
+        return QStringLiteral("INSERT INTO TMPF947RPCAB (tip_retencion, tip_doc_ret, num_doc_ret, "
+                              "des_razon, des_apellido_p, des_apellido_m, des_nombres) VALUES");
+    }
+    static QString voucherInsert() {
+        return QStringLiteral("INSERT INTO TMPF947RPDET (tip_retencion, tip_doc_ret, num_doc_ret, "
+                              "num_serie_cp, num_cp, fec_emision_cp, mto_base_rp, mto_imp_rp) "
+                              "VALUES");
+    }
+    static QString paymentInsert() { return QStringLiteral("INSERT INTO TMPF947RPDETDET VALUES"); }
+    static QString subjectTuple() { return QStringLiteral("(?, 6, ?, ?, ?, ?, ?)"); }
+    static QString voucherTuple() { return QStringLiteral("(?, 6, ?, ?, ?, ?, ?, ?)"); }
+    static QString paymentTuple() { return QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?)"); }
+
+    Database& db_;
+    RejectLog& log_;
+    RunResult& result_;
     QString kind_;
     Decimal rate_;
-    Statement subject_;
-    Statement voucher_;
-    Statement payment_;
     std::set<QString> subjects_;
     std::set<QString> vouchers_;
+    std::vector<Entry> entries_;
+    RowBatch subjectBatch_{db_, subjectInsert(), subjectTuple()};
+    RowBatch voucherBatch_{db_, voucherInsert(), voucherTuple()};
+    RowBatch paymentBatch_{db_, paymentInsert(), paymentTuple()};
+    Statement subject_{db_.prepare(subjectInsert() + QLatin1Char(' ') + subjectTuple())};
+    Statement voucher_{db_.prepare(voucherInsert() + QLatin1Char(' ') + voucherTuple())};
+    Statement payment_{db_.prepare(paymentInsert() + QLatin1Char(' ') + paymentTuple())};
+    Statement savepoint_{db_.prepare(QStringLiteral("SAVEPOINT linea"))};
+    Statement release_{db_.prepare(QStringLiteral("RELEASE linea"))};
 };
 
 struct SubjectTotal {
@@ -196,11 +351,17 @@ void writeTotals(Database& db, const QString& kind) {
             throw subjectTotalTooLarge(t.ruc);
         rows.push_back({base, retention, kind, t.ruc});
     }
-    Statement update = db.prepare(QStringLiteral("UPDATE TMPF947RPCAB SET mto_base_rp = ?, "
-                                                 "mto_imp_rp = ? WHERE tip_retencion = ? AND "
-                                                 "tip_doc_ret = 6 AND num_doc_ret = ?"));
+    // many subjects to a statement, each matched by its values' third and fourth columns
+    RowBatch update(db,
+                    QStringLiteral("UPDATE TMPF947RPCAB SET mto_base_rp = v.column1, "
+                                   "mto_imp_rp = v.column2 FROM (VALUES"),
+                    QStringLiteral("(?, ?, ?, ?)"),
+                    QStringLiteral(") AS v WHERE TMPF947RPCAB.tip_retencion = v.column3 AND "
+                                   "TMPF947RPCAB.tip_doc_ret = 6 AND "
+                                   "TMPF947RPCAB.num_doc_ret = v.column4"));
     for (const QVariantList& row : rows)
-        update.execute(row);
+        update.add(row);
+    update.flush();
 }
 
 QString kindOf(const Session& session) {
@@ -274,9 +435,7 @@ RunResult Transferencia(Session& session, const QString& directory,
     RejectLog log(db, r.logFile, r.errorFile);
     try {
         Transaction tx(db, Transaction::Writes::SessionTables);
-        Stager stager(db, session);
-        Statement savepoint = db.prepare(QStringLiteral("SAVEPOINT linea"));
-        Statement release = db.prepare(QStringLiteral("RELEASE linea"));
+        Stager stager(db, session, log, r);
         LineReader reader(file);
         FileLine current;
         for (int i = 0; reader.next(current); ++i) {
@@ -285,33 +444,16 @@ RunResult Transferencia(Session& session, const QString& directory,
                 break;
             }
             const QString& line = current.text;
-            // the record identifier, needed only for a refused line
-            const auto identifier = [&line] {
-                return line.section(QLatin1Char('|'), 0, 0).trimmed() + QLatin1Char(' ') +
-                       CadDev(line);
-            };
             QStringList fields;
             QString code;
-            if (!current.usable || !checkLine(checker, line, fields, code)) {
-                ++r.rejected;
-                log.record(line, identifier(), current.usable ? code : kBadLine);
-                continue;
-            }
-            // a line is staged whole or not at all
-            savepoint.execute();
-            try {
-                stager.stage(fields);
-                release.execute();
-                ++r.accepted;
-            } catch (const DbError& e) {
-                db.execute(QStringLiteral("ROLLBACK TO linea"));
-                db.execute(QStringLiteral("RELEASE linea"));
-                if (e.number() != dberr::DuplicateKey)
-                    throw;
-                ++r.rejected;
-                log.record(line, identifier(), QStringLiteral("0228"));
-            }
+            if (!current.usable)
+                stager.refuse(line, kBadLine);
+            else if (!checkLine(checker, line, fields, code))
+                stager.refuse(line, code);
+            else
+                stager.accept(line, std::move(fields));
         }
+        stager.flush();
         // a total that cannot be stored undoes the run, so no line is staged without its total
         writeTotals(db, kindOf(session));
         // the refused lines are on disk before the accepted ones are staged for good

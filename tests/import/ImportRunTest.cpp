@@ -89,6 +89,51 @@ TEST_P(ImportRunTest, ASecondImportRefusesEachPaymentVoucherAndStartsFreshFiles)
     EXPECT_EQ(readFile("velkar/RPT094720100070970201007.Log"), lines({kLine1, kPerson}));
 }
 
+// A file long enough to be staged in several parts, with a payment voucher repeated within a
+// part, one repeated parts later, one repeated in other letters, and lines refused by their
+// fields between them: each repeat alone is refused with 0228, the rest is staged, and the log
+// keeps the refused lines in the file's order.
+TEST_P(ImportRunTest, RepeatsAmongManyLinesAreRefusedAloneAndLoggedInFileOrder) {
+    // a new retention voucher every 50 lines, and a second supplier from line 601 on
+    const auto line = [](int n, const QString& serie = "F001", const QString& base = "1000") {
+        const QString supplier =
+            n <= 600 ? "20512345671|EMPRESA ANDINA SAC|||" : "10412345679||QUISPE|MAMANI|ANA";
+        return QString("%1|E001|%2|20/07/2010|%3|01|%4|%5|20/07/2010|10.00|")
+            .arg(supplier)
+            .arg(n / 50 + 1)
+            .arg(base, serie)
+            .arg(n);
+    };
+    QStringList file;
+    QStringList refused;
+    for (int n = 1; n <= 1500; ++n) {
+        file << line(n);
+        QString extra;
+        if (n == 40)
+            extra = line(3000, "F001", "0"); // a base of 0
+        else if (n == 620)
+            extra = line(610); // ten lines back
+        else if (n == 700)
+            extra = line(700, "f001"); // the same payment voucher in small letters
+        else if (n == 1400)
+            extra = line(5); // many lines back
+        if (!extra.isEmpty()) {
+            file << extra;
+            refused << extra;
+        }
+    }
+    writeImport(lines(file));
+    const RunResult r = run();
+    EXPECT_EQ(r.outcome, Outcome::Done);
+    EXPECT_EQ(r.accepted, 1500);
+    EXPECT_EQ(r.rejected, 4);
+    EXPECT_EQ(rows("TMPF947RPDETDET"), 1500);
+    EXPECT_EQ(rows("TMPF947RPDET"), 31 + 1); // the 13th voucher has lines of both suppliers
+    EXPECT_EQ(rows("TMPF947RPCAB"), 2);
+    EXPECT_EQ(readFile("velkar/RPT094720100070970201007.Log"), lines(refused));
+    EXPECT_EQ(readFile("velkar/RPT094720100070970201007.Err").count("El registro ya existe"), 3);
+}
+
 // The refused lines cannot be recorded (a directory stands where the log or the error file
 // goes): the run fails naming the file, nothing of it is staged, and the other file keeps what
 // an earlier run left.

@@ -4,6 +4,7 @@
 #include "common/Decimal.h"
 #include "common/NumberFormat.h"
 #include "common/Parameters.h"
+#include "common/RowBatch.h"
 #include "common/RowCheck.h"
 #include "common/Schema.h"
 
@@ -41,24 +42,26 @@ QString placeholders(int n) {
     return marks.join(QLatin1Char(','));
 }
 
-// Inserts rows of a table with their check value computed over the values given.
+// Inserts rows of a table with their check value computed over the values given, many rows to
+// a statement; finish() sends the last of them.
 class RowWriter {
 public:
     RowWriter(Database& db, const QString& table)
         : def_(tableDef(table)),
-          insert_(db.prepare(QStringLiteral("INSERT INTO %1 VALUES (%2)")
-                                 .arg(def_.name, placeholders(int(def_.columns.size()))))) {}
+          insert_(db, QStringLiteral("INSERT INTO %1 VALUES").arg(def_.name),
+                  QStringLiteral("(%1)").arg(placeholders(int(def_.columns.size())))) {}
 
     // `row` holds every column but the check column.
     void write(QVariantList row) {
         row << QVariant();
         row.back() = CalculaCNumero(row, def_.checkKeyLength);
-        insert_.execute(row);
+        insert_.add(row);
     }
+    void finish() { insert_.flush(); }
 
 private:
     const TableDef& def_;
-    Statement insert_;
+    RowBatch insert_;
 };
 
 QVariantList keyRow(const DeclarationId& id) {
@@ -96,6 +99,7 @@ public:
                 code == QLatin1String("410") ? QStringLiteral("05") : QStringLiteral("01");
             det.write(keyRow(id_) + QVariantList{code, QVariant(), value, idcasilla});
         }
+        det.finish();
     }
 
 private:
@@ -208,6 +212,7 @@ void rewriteSubjects(Database& db, const DeclarationId& id) {
                                company ? QVariant() : c.value(4),
                                it == counts.end() ? 0 : it->second, c.value(5), c.value(6), 1});
     }
+    out.finish();
 }
 
 void rewriteVouchers(Database& db, const DeclarationId& id, const QString& rate) {
@@ -223,6 +228,7 @@ void rewriteVouchers(Database& db, const DeclarationId& id, const QString& rate)
                                             c.value(2), dateFromStored(c.value(3)), c.value(4),
                                             rate, c.value(5)});
     }
+    out.finish();
 }
 
 void rewritePayments(Database& db, const DeclarationId& id) {
@@ -236,6 +242,7 @@ void rewritePayments(Database& db, const DeclarationId& id) {
                                             c.value(4), c.value(5), dateFromStored(c.value(6)),
                                             c.value(7)});
     }
+    out.finish();
 }
 
 struct DetailTotals {

@@ -17,6 +17,13 @@ constexpr int kMostRows = 500;
 
 } // namespace
 
+QString boundTuple(int columns) {
+    QString tuple = QStringLiteral("(");
+    for (int i = 0; i < columns; ++i)
+        tuple += i == 0 ? QStringLiteral("?") : QStringLiteral(",?");
+    return tuple + QLatin1Char(')');
+}
+
 RowBatch::RowBatch(Database& db, QString head, QString tuple, QString tail)
     : db_(db), head_(std::move(head)), tuple_(std::move(tuple)), tail_(std::move(tail)),
       width_(std::max(1, int(tuple_.count(QLatin1Char('?'))))),

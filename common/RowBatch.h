@@ -39,4 +39,7 @@ private:
     std::optional<Statement> full_; // the statement of a whole batch, prepared once
 };
 
+// The tuple of a row of `columns` bound values: "(?,?,?)".
+QString boundTuple(int columns);
+
 } // namespace ret

@@ -35,21 +35,13 @@ QString prefixed(const DeclarationId& id, const char* table) {
     return (id.sent ? QStringLiteral("H") : QString()) + QLatin1String(table);
 }
 
-QString placeholders(int n) {
-    QStringList marks;
-    for (int i = 0; i < n; ++i)
-        marks << QStringLiteral("?");
-    return marks.join(QLatin1Char(','));
-}
-
 // Inserts rows of a table with their check value computed over the values given, many rows to
 // a statement; finish() sends the last of them.
 class RowWriter {
 public:
     RowWriter(Database& db, const QString& table)
-        : def_(tableDef(table)),
-          insert_(db, QStringLiteral("INSERT INTO %1 VALUES").arg(def_.name),
-                  QStringLiteral("(%1)").arg(placeholders(int(def_.columns.size())))) {}
+        : def_(tableDef(table)), insert_(db, QStringLiteral("INSERT INTO %1 VALUES").arg(def_.name),
+                                         boundTuple(int(def_.columns.size()))) {}
 
     // `row` holds every column but the check column.
     void write(QVariantList row) {
@@ -142,8 +134,7 @@ void writeHeader(Database& db, const SaveInput& in, int estado, const QDate& tod
     if (exists) {
         db.execute(QStringLiteral("DELETE FROM CAB") + kKeyWhere, keyValues(in.id));
     }
-    db.execute(QStringLiteral("INSERT INTO CAB VALUES (%1)").arg(placeholders(int(row.size()))),
-               row);
+    db.execute(QStringLiteral("INSERT INTO CAB VALUES ") + boundTuple(int(row.size())), row);
 }
 
 // Total over the tables listed in the form's 981 row of their correl_param sums, each times

@@ -1,6 +1,7 @@
 // The storage layer's promises, on the embedded file and on the server alike.
 #include "common/Database.h"
 
+#include "common/RowBatch.h"
 #include "common/Schema.h"
 
 #include "tests/support/DbErrors.h"
@@ -224,4 +225,22 @@ TEST_P(StorageTest, ProgramsOpeningANewDatabaseTogetherAllGetIn) {
     for (std::thread& p : programs)
         p.join();
     EXPECT_EQ(failures, std::vector<int>(kPrograms, 0));
+}
+
+// Rows gathered many to a statement all arrive, in full statements and in the rest; a send that
+// fails forgets its rows, so that the next one does not send them again.
+TEST_P(StorageTest, RowsGatheredManyToAStatementAllArriveOnce) {
+    RowBatch batch(*db, "INSERT INTO PARAM VALUES", "('001', ?, ?, '')");
+    for (int i = 0; i < 1234; ++i)
+        batch.add({QString::number(i), QString("v%1").arg(i)});
+    batch.flush();
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM PARAM")->toInt(), 1234);
+    EXPECT_EQ(db->scalar("SELECT funcion FROM PARAM WHERE argumento = '1233'")->toString(),
+              "v1233");
+
+    batch.add({"7", "again"}); // already there
+    EXPECT_EQ(errorNumberOf([&] { batch.flush(); }), dberr::DuplicateKey);
+    batch.add({"new", "once"});
+    batch.flush();
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM PARAM")->toInt(), 1235);
 }

@@ -3,14 +3,13 @@
 #include "common/Configuration.h"
 #include "common/Database.h"
 #include "common/Profile.h"
+#include "common/RowBatch.h"
 #include "common/Schema.h"
 #include "common/WholeFile.h"
 #include "tools/hub/Sending.h"
 
 namespace ret::hub {
 namespace {
-
-constexpr int kRowsPerInsert = 200; // round trips are the server's cost
 
 // Every table the system knows, by name.
 const TableDef* knownTable(const QString& name) {
@@ -37,40 +36,21 @@ QStringList rowsOf(Database& db, const TableDef& t) {
     return rows;
 }
 
-void insertRows(Database& to, const TableDef& t, const std::vector<QVariantList>& rows) {
-    if (rows.empty())
-        return;
-    QStringList marks;
-    for (size_t i = 0; i < t.columns.size(); ++i)
-        marks << QStringLiteral("?");
-    const QString one = QLatin1Char('(') + marks.join(QLatin1Char(',')) + QLatin1Char(')');
-    QStringList values;
-    QVariantList params;
-    for (const QVariantList& row : rows) {
-        values << one;
-        params += row;
-    }
-    to.execute(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
-                   .arg(t.name, t.columnNames().join(QLatin1Char(',')), values.join(',')),
-               params);
-}
-
 // Copies one table's rows; returns how many.
 int copyTable(Database& from, Database& to, const TableDef& t) {
     for (const QString& sql : to.dialect().createTable(t))
         to.execute(sql);
-    std::vector<QVariantList> batch;
+    RowBatch insert(to,
+                    QStringLiteral("INSERT INTO %1 (%2) VALUES")
+                        .arg(t.name, t.columnNames().join(QLatin1Char(','))),
+                    boundTuple(int(t.columns.size())));
     int copied = 0;
     Cursor c = from.query(QStringLiteral("SELECT * FROM ") + t.name);
     while (c.next()) {
-        batch.push_back(typedRow(t, c.record()));
+        insert.add(typedRow(t, c.record()));
         ++copied;
-        if (int(batch.size()) == kRowsPerInsert) {
-            insertRows(to, t, batch);
-            batch.clear();
-        }
     }
-    insertRows(to, t, batch);
+    insert.flush();
     return copied;
 }
 

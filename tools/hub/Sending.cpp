@@ -3,6 +3,7 @@
 #include "common/Configuration.h"
 #include "common/Connection.h"
 #include "common/Database.h"
+#include "common/RowBatch.h"
 #include "common/RowCheck.h"
 #include "common/Schema.h"
 
@@ -67,12 +68,10 @@ QString newControl(Database& db, const QVariantList& key, const QString& correl)
 // given values in place of theirs, and the check value recomputed for the new row.
 void copyRows(Database& db, const TableDef& source, const TableDef& target, const QVariantList& key,
               const std::map<QString, QVariant>& replaced) {
-    QStringList marks;
-    for (size_t i = 0; i < target.columns.size(); ++i)
-        marks << QStringLiteral("?");
-    Statement insert = db.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                      .arg(target.name, target.columnNames().join(QLatin1Char(',')),
-                                           marks.join(QLatin1Char(','))));
+    RowBatch insert(db,
+                    QStringLiteral("INSERT INTO %1 (%2) VALUES")
+                        .arg(target.name, target.columnNames().join(QLatin1Char(','))),
+                    boundTuple(int(target.columns.size())));
     Cursor c = db.query(QStringLiteral("SELECT * FROM ") + source.name + kWhereDeclaration, key);
     while (c.next()) {
         const QVariantList from = typedRow(source, c.record());
@@ -83,8 +82,9 @@ void copyRows(Database& db, const TableDef& source, const TableDef& target, cons
             row << (given != replaced.end() ? given->second : at >= 0 ? from[at] : QVariant());
         }
         row.back() = CalculaCNumero(row, target.checkKeyLength);
-        insert.execute(row);
+        insert.add(row);
     }
+    insert.flush();
 }
 
 } // namespace

@@ -108,6 +108,12 @@ QString SqlDialect::deleteAll(const QString& table) const {
     return QStringLiteral("DELETE FROM ") + table;
 }
 
+QString SqlDialect::emptySessionTable(const QString& table) const {
+    return (engine_ == Engine::Postgres ? QStringLiteral("TRUNCATE ")
+                                        : QStringLiteral("DELETE FROM ")) +
+           table;
+}
+
 QStringList SqlDialect::createTable(const TableDef& table, Visibility visibility) const {
     QStringList parts;
     for (const auto& c : table.columns) {

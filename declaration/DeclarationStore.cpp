@@ -296,9 +296,9 @@ StoredDeclaration readStored(Database& db, const DeclarationId& id) {
 void loadDetail(Database& db, const DeclarationId& id) {
     const SqlDialect& d = db.dialect();
     Transaction tx(db, Transaction::Writes::SessionTables);
-    db.execute(d.deleteAll(QStringLiteral("TMPF947RPCAB")));
-    db.execute(d.deleteAll(QStringLiteral("TMPF947RPDET")));
-    db.execute(d.deleteAll(QStringLiteral("TMPF947RPDETDET")));
+    db.execute(d.emptySessionTable(QStringLiteral("TMPF947RPCAB")));
+    db.execute(d.emptySessionTable(QStringLiteral("TMPF947RPDET")));
+    db.execute(d.emptySessionTable(QStringLiteral("TMPF947RPDETDET")));
 
     // a person's name column shows the surnames and names joined
     const QString joined =
@@ -379,7 +379,7 @@ void deleteStagedRetentions(Database& db) {
     const QString where = QStringLiteral(" WHERE tip_retencion = 'R' AND tip_doc_ret = 6");
     db.execute(QStringLiteral("DELETE FROM TMPF947RPCAB") + where);
     db.execute(QStringLiteral("DELETE FROM TMPF947RPDET") + where);
-    db.execute(db.dialect().deleteAll(QStringLiteral("TMPF947RPDETDET")));
+    db.execute(db.dialect().emptySessionTable(QStringLiteral("TMPF947RPDETDET")));
     tx.commit();
 }
 

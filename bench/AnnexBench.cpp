@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     if (!env.prepare())
         return 1;
     const Configuration config = env.configuration();
-    auto db = Database::open(config.databasePath);
+    auto db = env.openDatabase();
 
     const QString ruc = QStringLiteral("20100070970");
     const QString period = QStringLiteral("201007");

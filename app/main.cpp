@@ -5,6 +5,7 @@
 #include "common/IntegratorPresence.h"
 #include "common/ProgramGuard.h"
 #include "common/SingleInstance.h"
+#include "common/TimeZone.h"
 #include "common/widgets/MessageBoxes.h"
 #include "common/widgets/WidgetWindows.h"
 #include "declaration/widgets/DeclarationWindows.h"
@@ -104,6 +105,7 @@ static int runProgram(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     ret::silenceToolkitLog();
+    ret::readTimeZoneOnce();
     // whatever a run leaves uncaught ends it with a message, never with an abort
     ret::HeadlessMessages messages;
     return ret::runGuarded(messages, 2, [&] { return runProgram(argc, argv); });

@@ -7,6 +7,7 @@
 #include "common/Messages.h"
 #include "common/Schema.h"
 #include "common/Session.h"
+#include "common/TimeZone.h"
 #include "tools/hub/Environment.h"
 #include "tools/retsetup/Installer.h"
 
@@ -26,7 +27,8 @@ namespace ret::bench {
 // database is a new one on that server, dropped at the end.
 class BenchEnvironment {
 public:
-    BenchEnvironment() = default;
+    // the programs read the time zone once; so do the benchmarks
+    BenchEnvironment() { readTimeZoneOnce(); }
     BenchEnvironment(const BenchEnvironment&) = delete;
     BenchEnvironment& operator=(const BenchEnvironment&) = delete;
     ~BenchEnvironment() { dropServerDatabase(); }

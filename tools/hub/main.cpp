@@ -1,5 +1,6 @@
 #include "common/Profile.h"
 #include "common/ProgramGuard.h"
+#include "common/TimeZone.h"
 #include "common/widgets/MessageBoxes.h"
 #include "tools/hub/Environment.h"
 #include "tools/hub/IntegratorWindow.h"
@@ -135,6 +136,7 @@ static int runProgram(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     ret::silenceToolkitLog();
+    ret::readTimeZoneOnce();
     // whatever a run leaves uncaught ends it with a message, never with an abort
     ret::HeadlessMessages messages;
     return ret::runGuarded(messages, 1, [&] { return runProgram(argc, argv); });

@@ -2,11 +2,13 @@
 #include "common/Profile.h"
 #include "common/ProgramGuard.h"
 #include "common/SingleInstance.h"
+#include "common/TimeZone.h"
 #include "common/widgets/MessageBoxes.h"
 #include "tools/retsumm/SendSummary.h"
 
 int main(int argc, char** argv) {
     ret::silenceToolkitLog();
+    ret::readTimeZoneOnce();
     ret::ProgramStart start = ret::startProgram(argc, argv);
     return ret::runGuarded(*start.messages, ret::summary::NotRun, [&] {
         // one copy per user and database: a copy working on another database runs

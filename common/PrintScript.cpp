@@ -83,7 +83,8 @@ int ImpLinea::linesPerPage(int nAncho) {
 }
 
 void ImpLinea::write(const QString& line) {
-    const QByteArray bytes = cp1252::encode(line) + "\r\n";
+    QByteArray bytes = cp1252::encode(line);
+    bytes.append("\r\n", 2);
     if (s_.nArchivo == nullptr || s_.nArchivo->write(bytes) != bytes.size())
         throw std::runtime_error("No se pudo escribir el archivo del reporte");
 }
@@ -92,10 +93,9 @@ void ImpLinea::EscribeLinea(const QString& texto) {
     QString line = texto;
     if (!isTag(texto)) {
         s_.nPosY = checked16(int(s_.nPosY) + 175);
-        line = QStringLiteral("pPos|10|%1|%2|False|8|%3|")
-                   .arg(s_.nPosY)
-                   .arg(texto)
-                   .arg(int(s_.nHoja) - 1);
+        // joined, not through place markers, which a "%1" in the text would take for one
+        line = QStringLiteral("pPos|10|") + QString::number(s_.nPosY) + QLatin1Char('|') + texto +
+               QStringLiteral("|False|8|") + QString::number(int(s_.nHoja) - 1) + QLatin1Char('|');
     } else if (s_.nHoja > 1) {
         return;
     }
@@ -121,12 +121,9 @@ void ImpLinea::EscribeTexto(int x, int y, const QString& texto, bool negrita, in
             write(texto);
         return;
     }
-    write(QStringLiteral("pPos|%1|%2|%3%4%5|%6|")
-              .arg(checked16(x))
-              .arg(checked16(y))
-              .arg(texto, negrita ? QStringLiteral("|True|") : QStringLiteral("|False|"))
-              .arg(checked16(tamano))
-              .arg(checked16(hoja)));
+    write(QStringLiteral("pPos|%1|%2|").arg(checked16(x)).arg(checked16(y)) + texto +
+          (negrita ? QStringLiteral("|True|") : QStringLiteral("|False|")) +
+          QStringLiteral("%1|%2|").arg(checked16(tamano)).arg(checked16(hoja)));
 }
 
 void ImpLinea::EscribeCuadro(int x1, int y1, int x2, int y2, int hoja) {

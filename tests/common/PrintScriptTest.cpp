@@ -38,6 +38,15 @@ TEST(PrintScript, FlowingLinesAndTags) {
     EXPECT_EQ(r.state.nLinea, 3);                        // the tag line counts on page 1
 }
 
+// A text that holds what looks like a place marker ("%2") is written as it is.
+TEST(PrintScript, TextsWithPercentSignsAreWrittenAsTheyAre) {
+    Report r;
+    r.out.EscribeLinea("DESCUENTO 50%2 Y 10%1 S.A.C.");
+    r.out.EscribeTexto(100, 200, "AL 5%1%2%3", true, 9, 1);
+    EXPECT_EQ(r.lines(), QStringList({"pPos|10|175|DESCUENTO 50%2 Y 10%1 S.A.C.|False|8|0|",
+                                      "pPos|100|200|AL 5%1%2%3|True|9|1|"}));
+}
+
 TEST(PrintScript, PagesBreakByTheFlowingWidth) {
     for (const auto& [width, perPage] : {std::pair{82, 85}, {146, 83}, {150, 64}}) {
         SCOPED_TRACE(width);

@@ -59,10 +59,10 @@ int code(QChar c) {
 }
 
 QByteArray encode(const QString& text) {
-    QByteArray bytes;
-    bytes.reserve(text.size());
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char* out = bytes.data();
     for (const QChar c : text)
-        bytes.append(static_cast<char>(code(c)));
+        *out++ = static_cast<char>(code(c));
     return bytes;
 }
 

@@ -1,6 +1,9 @@
 #include "common/NumberFormat.h"
 
+#include <QHash>
+
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace ret {
@@ -220,31 +223,49 @@ QString render(const Section& s, const Digits& d) {
     return out;
 }
 
+// A pattern read once: its positive section, and the negative and zero ones when they are
+// there and not empty (an empty one falls back to the positive one).
+struct Pattern {
+    Section positive;
+    std::optional<Section> negative;
+    std::optional<Section> zero;
+};
+
+// The same few patterns format every amount of a report, tens of thousands of times: each is
+// read once per thread.
+const Pattern& parsed(const QString& pattern) {
+    thread_local QHash<QString, Pattern> cache;
+    if (const auto it = cache.constFind(pattern); it != cache.constEnd())
+        return *it;
+    if (cache.size() >= 64)
+        cache.clear(); // patterns come from the code and the reports: a handful
+    const std::vector<QString> texts = splitSections(pattern);
+    Pattern p{analyse(texts[0]), std::nullopt, std::nullopt};
+    if (texts.size() > 1 && !texts[1].isEmpty())
+        p.negative = analyse(texts[1]);
+    if (texts.size() > 2 && !texts[2].isEmpty())
+        p.zero = analyse(texts[2]);
+    return *cache.insert(pattern, std::move(p));
+}
+
 } // namespace
 
 QString formatNumber(Decimal value, const QString& pattern) {
     if (pattern.isEmpty())
         return value.toShortString();
-    const std::vector<QString> texts = splitSections(pattern);
-    const Section positive = analyse(texts[0]);
-    // An empty section falls back to the positive one.
-    const bool hasNegative = texts.size() > 1 && !texts[1].isEmpty();
-    const bool hasZero = texts.size() > 2 && !texts[2].isEmpty();
-    if (value.isNegative() && hasNegative) {
-        const Section negative = analyse(texts[1]);
-        const Digits d = digitsOf(value, negative.places);
+    const Pattern& p = parsed(pattern);
+    if (value.isNegative() && p.negative) {
+        const Digits d = digitsOf(value, p.negative->places);
         if (!d.zero)
-            return render(negative, d);
+            return render(*p.negative, d);
     } else if (!value.isZero()) {
-        const Digits d = digitsOf(value, positive.places);
+        const Digits d = digitsOf(value, p.positive.places);
         if (!d.zero)
-            return (d.negative ? QStringLiteral("-") : QString()) + render(positive, d);
+            return (d.negative ? QStringLiteral("-") : QString()) + render(p.positive, d);
     }
-    if (hasZero) {
-        const Section zero = analyse(texts[2]);
-        return render(zero, digitsOf(Decimal(), zero.places));
-    }
-    return render(positive, digitsOf(Decimal(), positive.places));
+    if (p.zero)
+        return render(*p.zero, digitsOf(Decimal(), p.zero->places));
+    return render(p.positive, digitsOf(Decimal(), p.positive.places));
 }
 
 QString formatText(const QString& text, const QString& pattern) {

@@ -75,9 +75,10 @@ TEST_F(HelpPagesTest, EveryTopicOfEveryWindowHasItsPage) {
     // the contents lists every page there is, so that none is reachable by F1 alone
     const QString contents = page(QStringLiteral("index.html"));
     for (const QString& name : setup::helpPageNames()) {
-        if (name.endsWith(QLatin1String(".html")) && name != QLatin1String("index.html"))
+        if (name.endsWith(QLatin1String(".html")) && name != QLatin1String("index.html")) {
             EXPECT_TRUE(contents.contains(QStringLiteral("href=\"%1\"").arg(name)))
                 << name.toStdString();
+        }
     }
 }
 
@@ -103,9 +104,10 @@ TEST_F(HelpPagesTest, EveryLinkAndAnchorResolvesAndEveryPageIsWholeUtf8) {
             const QString target = url.path().isEmpty() ? name : url.path();
             const QString linked = page(target);
             EXPECT_FALSE(linked.isEmpty()) << l.target.toStdString();
-            if (url.hasFragment())
+            if (url.hasFragment()) {
                 EXPECT_TRUE(linked.contains(QStringLiteral("id=\"%1\"").arg(url.fragment())))
                     << l.target.toStdString();
+            }
         }
     }
     EXPECT_GT(links, 60);

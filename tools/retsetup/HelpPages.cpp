@@ -22,6 +22,9 @@ QByteArray helpPage(const QString& name) {
 }
 
 std::optional<FileWriteError> installHelpPages(const QString& folder) {
+    // no folder would put the pages wherever the program was started
+    if (folder.isEmpty())
+        return FileWriteError{76, QStringLiteral("No se ha encontrado la ruta de acceso"), folder};
     QDir().mkpath(folder);
     std::vector<WholeFileContents> files;
     for (const QString& name : helpPageNames())

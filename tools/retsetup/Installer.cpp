@@ -34,7 +34,9 @@ int Installer::run() {
 }
 
 void Installer::installHelp() {
-    if (const auto failed = installHelpPages(helpFolder(config_))) {
+    // where the main program looks for it, by the main program's reading of the profile
+    const QString folder = helpFolder(ReadConfiguration(Deliverable::MainProgram, profile_));
+    if (const auto failed = installHelpPages(folder)) {
         messages_.inform(MsgIcon::Critical, failed->message(), kTitle);
         helpFailed_ = true;
     }

@@ -1,5 +1,6 @@
 #include "common/widgets/HelpWindow.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -43,7 +44,9 @@ void HelpWindow::build() {
     bar->addWidget(back_);
     bar->addWidget(forward_);
     bar->addSpacing(12);
-    bar->addWidget(new QLabel(QStringLiteral("Buscar:"), this));
+    auto* wordsLabel = new QLabel(QStringLiteral("&Palabras:"), this);
+    wordsLabel->setBuddy(words_);
+    bar->addWidget(wordsLabel);
     bar->addWidget(words_, 1);
     bar->addWidget(find);
     bar->addWidget(close);
@@ -53,9 +56,19 @@ void HelpWindow::build() {
     // the book follows the links, so that back and forward are its own and nothing leaves
     // the folder
     browser_->setOpenLinks(false);
+    // the browser does not read a page's linked style sheet: the folder's is every page's
+    QFile css(joinPath(book_.folder(), QStringLiteral("ayuda.css")));
+    if (css.open(QIODevice::ReadOnly))
+        browser_->document()->setDefaultStyleSheet(QString::fromUtf8(css.readAll()));
     hits_ = new QListWidget(this);
     hits_->setObjectName(QStringLiteral("lstEncontradas"));
     hits_->hide();
+
+    // Enter belongs to the field it is typed in (the search's words), never to a button
+    for (QPushButton* b : {contents, back_, forward_, find, close}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
 
     auto* split = new QSplitter(this);
     split->addWidget(hits_);
@@ -65,6 +78,7 @@ void HelpWindow::build() {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
     layout->addWidget(split, 1);
+    browser_->setFocus();
 
     connect(contents, &QPushButton::clicked, this, [this] { showTopic(kHelpContents); });
     connect(back_, &QPushButton::clicked, this, [this] {

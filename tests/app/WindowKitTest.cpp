@@ -24,9 +24,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTextBrowser>
 #include <QTableView>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -374,14 +374,19 @@ TEST_F(ProgramWindowsTest, TheHelpWindowFollowsLinksInItsFolderAndWalksBackAndFo
     EXPECT_EQ(button("cmdAtras"), "1033.html");
     EXPECT_FALSE(help.findChild<QPushButton*>("cmdAtras")->isEnabled());
     EXPECT_EQ(button("cmdAdelante"), "1102.html#corregir");
-    EXPECT_EQ(button("cmdContenido"), "index.html");
 
-    help.findChild<QLineEdit*>("txtBuscar")->setText("dígito verificador");
-    help.findChild<QPushButton*>("cmdBuscar")->click();
+    // Enter in the search's words searches, and presses no button of the window
+    help.show();
+    auto* words = help.findChild<QLineEdit*>("txtBuscar");
+    words->setText("dígito verificador");
+    QTest::keyClick(words, Qt::Key_Return);
+    EXPECT_EQ(help.book().current(), "1102.html");
+    EXPECT_TRUE(help.isVisible());
     auto* hits = help.findChild<QListWidget*>("lstEncontradas");
     QStringList found;
     for (int i = 0; i < hits->count(); ++i)
         found << hits->item(i)->data(Qt::UserRole).toString();
     EXPECT_TRUE(found.contains("1104.html")) << found.join(' ').toStdString();
     EXPECT_FALSE(found.contains("1014.html"));
+    EXPECT_EQ(button("cmdContenido"), "index.html");
 }

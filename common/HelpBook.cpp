@@ -101,6 +101,9 @@ bool HelpBook::follow(const QString& link) {
 }
 
 void HelpBook::go(Place place) {
+    // the same place again (a list's click and its activation) is no new visit
+    if (at_ >= 0 && history_[at_].page == place.page && history_[at_].anchor == place.anchor)
+        return;
     // a new page forgets the pages ahead, as a browser does
     history_.resize(at_ + 1);
     history_.append(std::move(place));

@@ -74,6 +74,7 @@ void HelpWindow::build() {
     split->addWidget(hits_);
     split->addWidget(browser_);
     split->setStretchFactor(1, 3);
+    split->setSizes({220, 680}); // the list of pages found beside the page, not half of it
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringDecoder>
@@ -150,4 +151,15 @@ TEST_F(HelpPagesTest, TheImportFilePageTellsTheImportsOwnCodesAndTexts) {
             EXPECT_TRUE(listed.contains(code)) << source << " leaves " << code.toStdString();
         }
     }
+}
+
+// An installer without the module's folder once laid the pages wherever it was started.
+TEST_F(HelpPagesTest, NoFolderWritesNothingWhereTheProgramRuns) {
+    const QString started = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(path(".")));
+    const auto failed = setup::installHelpPages(QString());
+    QDir::setCurrent(started);
+    ASSERT_TRUE(failed.has_value());
+    EXPECT_EQ(failed->number, 76);
+    EXPECT_FALSE(QFileInfo::exists(path("index.html")));
 }

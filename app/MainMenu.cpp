@@ -2,10 +2,9 @@
 
 #include "app/BanksQuery.h"
 #include "app/MainProgram.h"
+#include "common/HelpBook.h"
 #include "common/Messages.h"
 #include "common/Windows.h"
-
-#include <QFileInfo>
 
 namespace ret {
 
@@ -52,13 +51,13 @@ void MainMenu::bancos() {
 }
 
 void MainMenu::MostrarHelp() {
-    const QString& help = program_.session().config.helpFile;
-    if (help.isEmpty() || !QFileInfo(help).isFile()) {
-        tellHelpMissing(QStringLiteral("No se encuentra el archivo de ayuda %1.").arg(help));
+    Session& s = program_.session();
+    const QString folder = helpFolder(s.config);
+    if (!HelpBook(folder).available()) {
+        tellHelpMissing(helpMissingText(folder));
         return;
     }
-    if (!hooks_.showHelpContents(help))
-        tellHelpMissing(QStringLiteral("No se puede mostrar el archivo de ayuda %1.").arg(help));
+    s.windows->openHelp(kHelpContents);
 }
 
 void MainMenu::acercaDe() {

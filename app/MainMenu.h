@@ -13,8 +13,6 @@ inline const QString kMainCaption = QStringLiteral("0947 Agentes de Retención -
 
 // What the main window's actions need from the window that shows them.
 struct MainMenuHooks {
-    // Shows the contents page of the help file; false when no viewer could show it.
-    std::function<bool(const QString& helpFile)> showHelpContents;
     // Ends the program.
     std::function<void()> endProgram;
 };

@@ -2,6 +2,7 @@
 #include "app/widgets/AppWindows.h"
 #include "app/widgets/MDIFrm.h"
 #include "common/Configuration.h"
+#include "common/HelpBook.h"
 #include "common/IntegratorPresence.h"
 #include "common/ProgramGuard.h"
 #include "common/SingleInstance.h"
@@ -84,6 +85,7 @@ static int runProgram(int argc, char** argv) {
     ret::Session& session = program.session();
     ret::WidgetWindows windows(*messages);
     session.windows = &windows;
+    windows.setHelpFolder([&session] { return ret::helpFolder(session.config); });
     ret::MDIFrm main(program);
     windows.setMainWindow(&main);
     ret::registerAppWindows(windows, session);

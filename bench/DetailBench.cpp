@@ -26,6 +26,7 @@ public:
         if (play)
             play(w);
     }
+    void openHelp(int) override {}
 };
 
 double ms(const QElapsedTimer& t) {

@@ -20,6 +20,7 @@ set(rules
     "tools/retcheck|common,common/widgets"
     "tools/retsumm|common,common/widgets"
     "tools/retsetup|common,common/widgets"
+    "tools/helpgen|common,import"
     "tools/hub|common,common/widgets"
     "app|*"
     "app/widgets|*"

@@ -33,6 +33,7 @@ private:
     class NoWindows final : public WindowOpener {
     public:
         void open(Window) override {}
+        void openHelp(int) override {}
     };
 
     MessageSink& messages_;

@@ -1,5 +1,7 @@
 #include "import/ImportFields.h"
 
+#include "import/ImportCodes.h"
+
 #include "common/Database.h"
 #include "common/Decimal.h"
 #include "common/FieldRules.h"
@@ -14,44 +16,14 @@ namespace {
 const QString kUnknownCode =
     QStringLiteral("Otro Error : Verifique Estructura de Tablas y datos a transferir");
 
+// the module's own texts, read from the one table of codes that the help is generated from
 const std::map<QString, QString>& fixedTexts() {
     static const std::map<QString, QString> texts = [] {
         std::map<QString, QString> t;
-        const std::pair<const char*, const char*> list[] = {
-            {"0992", "El RUC no es de una Empresa, no debe ingresar la razón social"},
-            {"0993", "El RUC es de una Empresa, no debe ingresar apellidos y nombres"},
-            {"0858", "Número de Comprobante no es válido"},
-            {"0989", "La fecha de emisión del comprobante emitido es mayor a la fecha del sistema"},
-            {"0991", "La fecha de emisión del comprobante emitido no corresponde al periodo "
-                     "declarado"},
-            {"0990", "La fecha de emisión del comprobante origen es mayor a la fecha del sistema"},
-            {"0996", "Ingrese la Base Imponible(S/.)"},
-            {"0884", "La base imponible no es válida"},
-            {"0885", "La base imponible no es numérica"},
-            {"0886", "La base imponible debe tener un solo punto decimal"},
-            {"0887", "La base imponible debe tener doce(12) números enteros"},
-            {"0878", "La base imponible es muy grande"},
-            {"0883", "El tipo de comprobante no es válido"},
-            {"0984", "Ingrese el Importe del comprobante de pago"},
-            {"0988", "El importe del comprobante de pago no es válido"},
-            {"0987", "El importe del comprobante de pago no es numérico"},
-            {"0983", "El importe del comprobante de pago debe ser positivo"},
-            {"0986", "El importe del comprobante de pago debe tener un solo punto decimal"},
-            {"0985", "El importe del comprobante de pago debe tener doce(12) números enteros"},
-            {"0877", "El monto del comprobante de pago es muy grande"},
-            {"0201", "Faltan campos en su archivo de transferencia"},
-            {"0532", "Faltan campos en su archivo de transferencia"},
-            {"0879", "El monto del comprobante no es válido"},
-            {"0880", "El monto del comprobante no es numérico"},
-            {"0881", "El monto del comprobante debe tener un solo punto decimal"},
-            {"0882", "El monto del comprobante debe tener doce(12) números enteros"},
-            {"0901", "Existen campos en blanco en el archivo plano"},
-            {"0982", "El importe del comprobante de pago debe ser negativo"},
-            {"0994", "El tipo de moneda del comprobante emitido esta en soles"},
-            {"0995", "El tipo de moneda del comprobante emitido esta en dolares"},
-        };
-        for (const auto& [code, text] : list)
-            t[QLatin1String(code)] = QString::fromUtf8(text);
+        for (const ImportCode& c : importCodes()) {
+            if (c.text != nullptr)
+                t[QLatin1String(c.code)] = QString::fromUtf8(c.text);
+        }
         return t;
     }();
     return texts;

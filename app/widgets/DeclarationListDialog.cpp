@@ -1,6 +1,7 @@
 #include "app/widgets/DeclarationListDialog.h"
 
 #include "common/widgets/FormHelpers.h"
+#include "common/widgets/HelpKey.h"
 #include "common/widgets/WaitCursor.h"
 
 #include <QGroupBox>
@@ -35,6 +36,7 @@ WidestTexts widestTexts(ListKind kind) {
 DeclarationListDialog::DeclarationListDialog(Session& session, ListKind kind, const QWidget* main,
                                              QWidget* parent)
     : QDialog(parent), list_(session, kind), model_(list_) {
+    setHelpTopic(this, list_.helpContext());
     WaitCursor wait;
     build();
     const QSize size = list_.sizeTwips();

@@ -5,12 +5,11 @@
 #include "common/WindowPlacement.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QEvent>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QStyle>
 #include <QToolBar>
-#include <QUrl>
 
 namespace ret {
 namespace {
@@ -56,6 +55,8 @@ MDIFrm::MDIFrm(MainProgram& program, MainMenuHooks hooks)
 
     buildMenus();
     buildToolbar();
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(f1, &QShortcut::activated, this, [this] { menu_.MostrarHelp(); });
     status_ = new StatusBar(this);
     setStatusBar(status_);
     program_.session().statusChanged = [this] { showStatus(); };
@@ -67,11 +68,6 @@ MDIFrm::~MDIFrm() {
 }
 
 MainMenuHooks MDIFrm::withDefaults(MainMenuHooks hooks) {
-    if (!hooks.showHelpContents) {
-        hooks.showHelpContents = [](const QString& file) {
-            return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
-        };
-    }
     if (!hooks.endProgram)
         hooks.endProgram = [] { QCoreApplication::exit(0); };
     return hooks;

@@ -18,8 +18,8 @@ class StatusBar;
 class MDIFrm final : public QMainWindow {
     Q_OBJECT
 public:
-    // `hooks` stand in for the help viewer and the end of the program (tests); by default the
-    // help file goes to the desktop's viewer and the program ends.
+    // `hooks` stand in for the end of the program (tests); by default the program ends. F1
+    // shows the help's contents, as "Contenido" does.
     explicit MDIFrm(MainProgram& program, MainMenuHooks hooks = {});
     ~MDIFrm() override;
 

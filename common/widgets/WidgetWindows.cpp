@@ -1,6 +1,9 @@
 #include "common/widgets/WidgetWindows.h"
 
+#include "common/HelpBook.h"
 #include "common/Messages.h"
+#include "common/widgets/HelpKey.h"
+#include "common/widgets/HelpWindow.h"
 #include "common/widgets/WaitCursor.h"
 
 #include <QApplication>
@@ -25,8 +28,27 @@ void WidgetWindows::open(Window window) {
     }
     if (!dialog)
         return;
+    if (helpTopicOf(dialog.get()) < 0)
+        setHelpTopic(dialog.get(), helpTopic(window));
+    bindHelpKey(dialog.get(), *this);
     dialog->setModal(true);
     dialog->exec();
+}
+
+void WidgetWindows::openHelp(int topic) {
+    const QString folder = helpFolder_ ? helpFolder_() : QString();
+    if (!HelpBook(folder).available()) {
+        messages_.inform(MsgIcon::Exclamation, helpMissingText(folder), kHelpCaption);
+        return;
+    }
+    // F1 in the help itself does not open a second one
+    if (auto* shown = qobject_cast<HelpWindow*>(QApplication::activeModalWidget())) {
+        shown->showTopic(topic);
+        return;
+    }
+    HelpWindow help(folder, topic, activeWindow());
+    help.setModal(true);
+    help.exec();
 }
 
 QWidget* WidgetWindows::activeWindow() const {

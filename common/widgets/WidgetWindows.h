@@ -31,7 +31,14 @@ public:
     void setMainWindow(QWidget* main) { main_ = main; }
     QWidget* mainWindow() const { return main_; }
 
+    // Where the help's pages are, asked when the help opens (the configuration is read after
+    // the windows are set up).
+    void setHelpFolder(std::function<QString()> folder) { helpFolder_ = std::move(folder); }
+
+    // Each window opens with F1 bound to its help topic.
     void open(Window window) override;
+    // The help window, modal over the window that is active; the folder missing, a message.
+    void openHelp(int topic) override;
 
 private:
     QWidget* activeWindow() const;
@@ -39,6 +46,7 @@ private:
     MessageSink& messages_;
     std::map<Window, Factory> factories_;
     QPointer<QWidget> main_;
+    std::function<QString()> helpFolder_;
 };
 
 // A window's caption, as the title of what is said about it.

@@ -4,6 +4,7 @@
 #include "common/NumberFormat.h"
 #include "common/Session.h"
 #include "common/widgets/FormHelpers.h"
+#include "common/widgets/HelpKey.h"
 #include "declaration/DeclarationStore.h"
 #include "declaration/widgets/PaymentFormWidget.h"
 
@@ -437,6 +438,7 @@ void Frm947Dialog::sync() {
 
     if (tabs_->currentIndex() != model_.tab())
         tabs_->setCurrentIndex(model_.tab());
+    setHelpTopic(this, model_.helpContext());
     syncing_ = false;
     applyFocus();
 }

@@ -1,6 +1,8 @@
 #include "reports/widgets/WidgetReportScreens.h"
 
 #include "common/Session.h"
+#include "common/Windows.h"
+#include "common/widgets/HelpKey.h"
 #include "reports/widgets/ReportPrinting.h"
 #include "reports/widgets/frmImpxPagDialog.h"
 
@@ -17,6 +19,9 @@ QWidget* WidgetReportScreens::parent() const {
 
 void WidgetReportScreens::chooseRange(frmImpxPag& dialog) {
     frmImpxPagDialog window(dialog, parent());
+    setHelpTopic(&window, topics::kPageRange);
+    if (session_.windows)
+        bindHelpKey(&window, *session_.windows);
     window.exec();
 }
 

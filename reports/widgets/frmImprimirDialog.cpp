@@ -3,6 +3,7 @@
 #include "common/Session.h"
 #include "common/WindowPlacement.h"
 #include "common/widgets/FormHelpers.h"
+#include "common/widgets/HelpKey.h"
 #include "common/widgets/WaitCursor.h"
 #include "common/widgets/WidgetWindows.h"
 
@@ -35,6 +36,7 @@ WidestTexts widestTexts() {
 frmImprimirDialog::frmImprimirDialog(Session& session, const QWidget* main, QWidget* parent)
     : QDialog(parent), session_(session), screens_(session, this), model_(session, screens_),
       gridModel_(model_) {
+    setHelpTopic(this, model_.helpTopic());
     build();
     setSizeTwips(*this, 9900, 5200); // the shown columns fit without scrolling
     CentraFormulario(main, *this);

@@ -4,6 +4,7 @@
 #include "common/Messages.h"
 #include "common/Session.h"
 #include "common/widgets/FormHelpers.h"
+#include "common/widgets/HelpKey.h"
 #include "reports/widgets/ReportPainter.h"
 #include "reports/widgets/ReportPrinting.h"
 
@@ -72,6 +73,10 @@ frmPreview::frmPreview(Session& session, const QString& sRut, const RangoPaginas
     setWindowTitle(QString::fromUtf8(kCaption));
     workButtonsFromKeyboard(*this);
     helpTopic_ = session.SentMode ? 1015 : 1016;
+    // opened by the print window and the report commands, not by the window opener
+    setHelpTopic(this, helpTopic_);
+    if (session.windows)
+        bindHelpKey(this, *session.windows);
     paper_ = colorOf(PaperColor::lightCyan());
 
     tlbPrevia_ = new QToolBar(this);

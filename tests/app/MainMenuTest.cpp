@@ -1,5 +1,6 @@
 #include "app/MainMenu.h"
 #include "app/MainProgram.h"
+#include "common/HelpBook.h"
 #include "tests/app/RecordingWindows.h"
 
 #include "tests/support/ScriptedMessages.h"
@@ -23,15 +24,8 @@ protected:
     ScriptedMessages messages;
     MainProgram program{messages};
     RecordingWindows windows{program.session()};
-    QStringList helpShown;
     int ended = 0;
-    bool viewerWorks = true;
-    MainMenu menu{program,
-                  {[this](const QString& f) {
-                       helpShown << f;
-                       return viewerWorks;
-                   },
-                   [this] { ++ended; }}};
+    MainMenu menu{program, {[this] { ++ended; }}};
 };
 
 struct Expected {
@@ -89,29 +83,33 @@ TEST_F(MainMenuTest, ToolbarSeparatorsDoNothing) {
         menu.toolbarButton(index);
     EXPECT_TRUE(windows.opened.empty());
     EXPECT_TRUE(messages.shown.empty());
-    EXPECT_TRUE(helpShown.isEmpty());
+    EXPECT_TRUE(windows.helpOpened.empty());
     EXPECT_EQ(ended, 0);
 }
 
-TEST_F(MainMenuTest, HelpShowsTheHelpFileOrSaysWhyNot) {
-    const QString help = path("0947/retdecl.hlp");
+// The configured retdecl.hlp names the help; its pages are the folder ayuda/ beside it.
+TEST_F(MainMenuTest, HelpShowsTheContentsPageOrSaysWhyNot) {
+    const QString contents = path("0947/ayuda/index.html");
     menu.MostrarHelp();
-    EXPECT_TRUE(helpShown.isEmpty());
+    EXPECT_TRUE(windows.helpOpened.empty());
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].title, kMainCaption);
-    EXPECT_TRUE(messages.shown[0].text.contains(help)) << messages.shown[0].text.toStdString();
+    EXPECT_EQ(messages.shown[0].text,
+              QStringLiteral("No se encuentra el archivo de ayuda %1.").arg(contents));
 
+    // the old help file alone is no help: the pages are
     QDir().mkpath(path("0947"));
     writeFile("0947/retdecl.hlp", "help");
     menu.toolbarButton(10);
-    EXPECT_EQ(helpShown, QStringList({help}));
-    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(windows.helpOpened.empty());
+    EXPECT_EQ(messages.shown.size(), 2u);
 
-    viewerWorks = false;
+    QDir().mkpath(path("0947/ayuda"));
+    writeFile("0947/ayuda/index.html", "<html></html>");
+    menu.toolbarButton(10);
     menu.MostrarHelp();
-    ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_TRUE(messages.shown[1].text.contains(help));
-    EXPECT_NE(messages.shown[1].text, messages.shown[0].text);
+    EXPECT_EQ(windows.helpOpened, (std::vector<int>{kHelpContents, kHelpContents}));
+    EXPECT_EQ(messages.shown.size(), 2u);
 }
 
 TEST_F(MainMenuTest, MovingOverTheClientAreaClearsTheNameOnly) {

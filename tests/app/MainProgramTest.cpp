@@ -112,12 +112,11 @@ TEST_F(MainProgramTest, ExitsCloseTheConnectionAndTheToolbarsAlsoReleasesTheFiel
         ASSERT_TRUE(p.load(Profile(path("HUB000.INI"))));
         ASSERT_EQ(QSqlDatabase::connectionNames().size(), before + 1);
         int ended = 0;
-        MainMenu menu(p, {[](const QString&) { return true; },
-                          [&] {
-                              // the connection is gone by the time the program ends
-                              EXPECT_EQ(QSqlDatabase::connectionNames().size(), before);
-                              ++ended;
-                          }});
+        MainMenu menu(p, {[&] {
+                          // the connection is gone by the time the program ends
+                          EXPECT_EQ(QSqlDatabase::connectionNames().size(), before);
+                          ++ended;
+                      }});
         toolbar ? menu.toolbarButton(5) : menu.salir();
         EXPECT_EQ(ended, 1);
         EXPECT_EQ(p.session().db, nullptr);

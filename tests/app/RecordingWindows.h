@@ -25,6 +25,10 @@ public:
     std::vector<Opening> opened;
     std::map<Window, std::function<void()>> play;
 
+    std::vector<int> helpOpened; // the topics, in order
+
+    void openHelp(int topic) override { helpOpened.push_back(topic); }
+
     void open(Window window) override {
         opened.push_back({window, session_.OperationMode, session_.SentMode, session_.QueryKind});
         if (const auto found = play.find(window); found != play.end())

@@ -82,7 +82,7 @@ TEST(MDIFrmTest, MenusToolbarAndWindowAreTheSystems) {
     MainProgram program(messages);
     RecordingWindows windows(program.session());
     program.session().windows = &windows;
-    MDIFrm main(program, {[](const QString&) { return true; }, [] {}});
+    MDIFrm main(program, {[] {}});
 
     EXPECT_EQ(main.windowTitle(), "0947 Agentes de Retención - v 1.1");
     EXPECT_FALSE(main.windowFlags() & Qt::WindowMinimizeButtonHint);
@@ -157,7 +157,7 @@ TEST(MDIFrmTest, ItAsksForTheTopLeftCornerBeforeItIsShown) {
     MainProgram program(messages);
     RecordingWindows windows(program.session());
     program.session().windows = &windows;
-    MDIFrm main(program, {[](const QString&) { return true; }, [] {}});
+    MDIFrm main(program, {[] {}});
     ShownPlace shown;
     main.installEventFilter(&shown);
     main.load(Profile(QStringLiteral("/nonexistent/HUB000.INI")));

@@ -1,10 +1,13 @@
 // The window kit as a person meets it, offscreen: Enter on a focused button, the focus drawn,
 // message boxes in Spanish and centred on their window.
 #include "app/widgets/AppWindows.h"
+#include "common/HelpBook.h"
 #include "common/widgets/FormHelpers.h"
+#include "common/widgets/HelpWindow.h"
 #include "common/widgets/MessageBoxes.h"
 #include "common/widgets/WidgetWindows.h"
 #include "declaration/widgets/DeclarationWindows.h"
+#include "declaration/widgets/Frm947Dialog.h"
 #include "detail/widgets/SubjectWindow.h"
 #include "detail/widgets/VoucherWindows.h"
 #include "import/widgets/frmTransferenciaDialog.h"
@@ -15,15 +18,20 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include <functional>
+#include <memory>
 
 using namespace ret;
 
@@ -259,3 +267,126 @@ TEST(FormHelpersTest, AShortenedNameEndsAfterAWholeWord) {
 }
 
 } // namespace
+
+namespace {
+
+// Presses F1 in the window and says which page the help window showed ("" for none), closing
+// the help so that the window goes on.
+QString pageShownOnF1(QWidget& window) {
+    auto page = std::make_shared<QString>();
+    QTimer::singleShot(0, [page] {
+        if (auto* help = qobject_cast<HelpWindow*>(QApplication::activeModalWidget())) {
+            *page = help->book().current();
+            help->accept();
+        }
+    });
+    // the offscreen platform gives the activation back to no window when the help closes
+    QApplication::setActiveWindow(&window);
+    // a field of a tab that is no longer in view keeps the focus but takes no key
+    QWidget* focused = window.focusWidget();
+    QWidget* target = focused != nullptr && focused->isVisible() ? focused : &window;
+    QTest::keyClick(target, Qt::Key_F1);
+    return *page;
+}
+
+} // namespace
+
+TEST_F(ProgramWindowsTest, F1OpensTheHelpOnTheTopicOfTheWindowAndOfItsTab) {
+    real.setHelpFolder([this] { return helpFolder(session.config); });
+    struct Case {
+        Window window;
+        int mode;
+        bool sent;
+        const char* page;
+    };
+    const Case cases[] = {
+        {Window::FrmContAbrir, 1, false, "1016.html"},
+        {Window::FrmContAbrirE, 1, true, "1015.html"},
+        {Window::FrmConsultas, 1, false, "1014.html"},
+        {Window::frmAcercade, 1, false, "1036.html"},
+        {Window::FrmAgeRet, 0, false, "1030.html"},
+        {Window::FrmDetAgeRet, 0, false, "1031.html"},
+        {Window::frmRetDet, 0, false, "1032.html"},
+        {Window::frmImprimir, 0, false, "1016.html"},
+        {Window::frmImprimir, 0, true, "1015.html"},
+        {Window::frmTransferencia, 0, false, "1033.html"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(windowTitle(c.window).toStdString() + (c.sent ? " (enviadas)" : ""));
+        session.OperationMode = c.mode;
+        session.SentMode = c.sent;
+        QString shown;
+        closedBy(c.window, [&](QWidget& w) { shown = pageShownOnF1(w); });
+        EXPECT_EQ(shown, QString::fromLatin1(c.page));
+    }
+
+    // the declaration window's topic follows the tab in view
+    session.OperationMode = 0;
+    session.SentMode = false;
+    QStringList pages;
+    closedBy(Window::Frm947, [&](QWidget& w) {
+        auto& d = static_cast<Frm947Dialog&>(w);
+        pages << pageShownOnF1(w);
+        d.model().chooseContributor(0);
+        d.model().chooseModality(0);
+        d.model().setPeriodText("07/2010");
+        for (const int tab : {Frm947::TabDeuda, Frm947::TabRetencion, Frm947::TabIdentificacion}) {
+            d.findChild<QTabWidget*>()->setCurrentIndex(tab);
+            pages << pageShownOnF1(w);
+        }
+    });
+    EXPECT_EQ(pages, QStringList({"1020.html", "1018.html", "1021.html", "1020.html"}));
+    messages.shown.clear(); // what closing the changed declaration asked
+
+    // no help folder: the message, and no help window
+    real.setHelpFolder([this] { return path("nada/ayuda"); });
+    QString shown = "?";
+    closedBy(Window::FrmConsultas, [&](QWidget& w) { shown = pageShownOnF1(w); });
+    EXPECT_EQ(shown, QString());
+    EXPECT_EQ(texts(), QStringList({QStringLiteral("No se encuentra el archivo de ayuda %1.")
+                                        .arg(path("nada/ayuda/index.html"))}));
+}
+
+// The help window as the browser drives it: the links it hands over come resolved against the
+// page shown, and only those into the help's folder are followed; the buttons walk the visits.
+TEST_F(ProgramWindowsTest, TheHelpWindowFollowsLinksInItsFolderAndWalksBackAndForward) {
+    const QString folder = helpFolder(session.config);
+    HelpWindow help(folder, topics::kImport);
+    ASSERT_EQ(help.book().current(), "1033.html");
+    const auto click = [&](const QUrl& url) { emit help.browser()->anchorClicked(url); };
+    const auto button = [&](const char* name) {
+        help.findChild<QPushButton*>(QLatin1String(name))->click();
+        return help.book().current() +
+               (help.book().anchor().isEmpty() ? "" : "#" + help.book().anchor());
+    };
+
+    QUrl toCodes = QUrl::fromLocalFile(folder + "/1102.html");
+    toCodes.setFragment("corregir");
+    click(toCodes);
+    EXPECT_EQ(help.book().current(), "1102.html");
+    EXPECT_EQ(help.book().anchor(), "corregir");
+    EXPECT_TRUE(help.browser()->source().toLocalFile().endsWith("/1102.html"));
+
+    click(QUrl::fromLocalFile(path("velkar/0947/retdecl.hlp"))); // beside the folder
+    click(QUrl("https://example.org/1020.html"));                // off the machine
+    EXPECT_EQ(help.book().current(), "1102.html");
+
+    EXPECT_EQ(button("cmdAtras"), "1033.html");
+    EXPECT_FALSE(help.findChild<QPushButton*>("cmdAtras")->isEnabled());
+    EXPECT_EQ(button("cmdAdelante"), "1102.html#corregir");
+
+    // Enter in the search's words searches, and presses no button of the window
+    help.show();
+    auto* words = help.findChild<QLineEdit*>("txtBuscar");
+    words->setText("dígito verificador");
+    QTest::keyClick(words, Qt::Key_Return);
+    EXPECT_EQ(help.book().current(), "1102.html");
+    EXPECT_TRUE(help.isVisible());
+    auto* hits = help.findChild<QListWidget*>("lstEncontradas");
+    QStringList found;
+    for (int i = 0; i < hits->count(); ++i)
+        found << hits->item(i)->data(Qt::UserRole).toString();
+    EXPECT_TRUE(found.contains("1104.html")) << found.join(' ').toStdString();
+    EXPECT_FALSE(found.contains("1014.html"));
+    EXPECT_EQ(button("cmdContenido"), "index.html");
+}

@@ -14,6 +14,10 @@ public:
     std::vector<Window> opened;
     std::map<Window, std::function<void()>> behaviour;
 
+    std::vector<int> helpOpened; // the topics, in order
+
+    void openHelp(int topic) override { helpOpened.push_back(topic); }
+
     void open(Window w) override {
         opened.push_back(w);
         if (const auto it = behaviour.find(w); it != behaviour.end() && it->second)

@@ -3,11 +3,14 @@
 #include "common/Schema.h"
 #include "tools/hub/Environment.h"
 #include "tools/retsetup/Catalogue.h"
+#include "tools/retsetup/HelpPages.h"
 
 #include "tests/support/SampleEnvironment.h"
 #include "tests/support/ScriptedMessages.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 using namespace ret;
@@ -184,4 +187,26 @@ TEST_P(InstallerTest, StatementErrorsAreReportedAndTheRunGoesOn) {
     EXPECT_TRUE(messages.shown[0].text.startsWith(QString::fromUtf8("Error Número : ")));
     EXPECT_TRUE(open()->tableExists("HF947RPDET"));
     EXPECT_EQ(count("SELECT count(*) FROM envio_t"), 5);
+}
+
+// The installer puts this version's help in 0947/ayuda/, over the pages of an older one; a
+// folder it cannot write is told and fails the run, with the tables installed all the same.
+TEST_P(InstallerTest, TheHelpGoesIntoTheModulesDirectory) {
+    QDir().mkpath(path("velkar/0947/ayuda"));
+    writeFile("velkar/0947/ayuda/index.html", "old");
+    ASSERT_EQ(install(), 0);
+    EXPECT_EQ(readFile("velkar/0947/ayuda/index.html"), setup::helpPage("index.html"));
+    const QStringList pages = setup::helpPageNames();
+    EXPECT_TRUE(pages.contains("1020.html") && pages.contains("1102.html") &&
+                pages.contains("ayuda.css"));
+    for (const QString& p : pages)
+        EXPECT_TRUE(QFileInfo::exists(path("velkar/0947/ayuda/" + p))) << p.toStdString();
+
+    QDir(path("velkar/0947/ayuda")).removeRecursively();
+    writeFile("velkar/0947/ayuda", "a file where the folder goes");
+    EXPECT_EQ(install(), 1);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].text.startsWith("No se pudo grabar el archivo"))
+        << messages.shown[0].text.toStdString();
+    EXPECT_TRUE(open()->tableExists("F947RPCAB"));
 }

@@ -1,10 +1,12 @@
 #include "tools/retsetup/Installer.h"
 
 #include "common/Connection.h"
+#include "common/HelpBook.h"
 #include "common/Messages.h"
 #include "common/Parameters.h"
 #include "common/Schema.h"
 #include "tools/retsetup/Catalogue.h"
+#include "tools/retsetup/HelpPages.h"
 
 #include <optional>
 
@@ -27,7 +29,17 @@ int Installer::run() {
     createTables();
     writeRows();
     db_.reset();
-    return catalogueFailed_ || statementFailed_ ? 1 : 0;
+    installHelp();
+    return catalogueFailed_ || statementFailed_ || helpFailed_ ? 1 : 0;
+}
+
+void Installer::installHelp() {
+    // where the main program looks for it, by the main program's reading of the profile
+    const QString folder = helpFolder(ReadConfiguration(Deliverable::MainProgram, profile_));
+    if (const auto failed = installHelpPages(folder)) {
+        messages_.inform(MsgIcon::Critical, failed->message(), kTitle);
+        helpFailed_ = true;
+    }
 }
 
 bool Installer::connect() {

@@ -17,7 +17,8 @@ inline const QString kSqlErrorTitle = QStringLiteral("Error al Ejecutar Sentenci
 inline const QString kForm = QStringLiteral("0947");
 
 // The table installer: creates the module's tables when missing and writes its parameter rows,
-// report codes and sending catalogue. Running it again changes nothing but the rows it owns.
+// report codes and sending catalogue, and puts the help's pages in the module's directory.
+// Running it again changes nothing but the rows and pages it owns.
 class Installer {
 public:
     Installer(Profile profile, MessageSink& messages, OpenOptions options = {})
@@ -37,6 +38,8 @@ private:
     void writeReportCodes();
     void writeCatalogue();
     void createTables();
+    // The help's pages into the module's directory (0947/ayuda/), this version's.
+    void installHelp();
     void createMissingTables();
     // Runs one statement of a pass so that its failure undoes only itself and the pass goes
     // on: on the server a failed statement would otherwise spoil the rest of the transaction,
@@ -55,6 +58,7 @@ private:
     std::unique_ptr<Database> db_;
     bool catalogueFailed_ = false;
     bool statementFailed_ = false;
+    bool helpFailed_ = false;
 };
 
 } // namespace ret::setup

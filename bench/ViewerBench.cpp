@@ -39,6 +39,9 @@ void writeReport(const QString& path, int pages) {
     out.EscribeLinea(QStringLiteral("<!nHojas!>%1<!/nHojas!>").arg(pages));
     out.EscribeLinea(QStringLiteral("<!Orientacion!>V<!/Orientacion!>"));
     for (int page = 0; page < pages; ++page) {
+        // each page ends with its break, as the module's reports write them
+        if (page > 0)
+            out.EscribeTexto(0, 0, QStringLiteral("pNuevaHoja"), false, 8, page);
         out.EscribeCuadro(300, 300, 11300, 16000, page);
         for (int line = 0; line < 60; ++line) {
             const QString text = QStringLiteral("%1  %2  PROVEEDOR DE PRUEBA S.A.C.   %3.00")

@@ -3,7 +3,8 @@
 # missing ones, and without recommends. clang with its libFuzzer runtime builds the fuzz target;
 # llvm brings the symbolizer that gives its reports their source lines. qt6-translations-l10n
 # holds Qt's Spanish texts for the standard buttons of message boxes and dialogs. postgresql is
-# the server the tests start for the storage tests on the server engine.
+# the server the tests start for the storage tests on the server engine. dpkg-dev computes the
+# Debian package's Depends from the programs' shared libraries.
 set -euo pipefail
 
 packages=(
@@ -15,6 +16,7 @@ packages=(
     fonts-liberation2
     xvfb xauth
     poppler-utils
+    dpkg-dev
     clang libclang-rt-14-dev llvm
 )
 

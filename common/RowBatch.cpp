@@ -1,5 +1,7 @@
 #include "common/RowBatch.h"
 
+#include "common/Schema.h"
+
 #include <algorithm>
 
 namespace ret {
@@ -28,6 +30,13 @@ RowBatch::RowBatch(Database& db, QString head, QString tuple, QString tail)
     : db_(db), head_(std::move(head)), tuple_(std::move(tuple)), tail_(std::move(tail)),
       width_(std::max(1, int(tuple_.count(QLatin1Char('?'))))),
       rowsPerStatement_(std::clamp(valuesPerStatement(db) / width_, 1, kMostRows)) {}
+
+RowBatch RowBatch::insertInto(Database& db, const TableDef& table) {
+    return RowBatch(db,
+                    QStringLiteral("INSERT INTO %1 (%2) VALUES")
+                        .arg(table.name, table.columnNames().join(QLatin1Char(','))),
+                    boundTuple(int(table.columns.size())));
+}
 
 QString RowBatch::statementFor(int rows) const {
     QString sql = head_;

@@ -9,6 +9,8 @@
 
 namespace ret {
 
+struct TableDef;
+
 // Rows of one statement gathered and sent many at a time: a statement for every few hundred
 // rows instead of one for each, which on a server is one round trip instead of hundreds.
 class RowBatch {
@@ -17,6 +19,8 @@ public:
     // `tail`: "INSERT INTO T (a, b) VALUES" with "(?, 6, ?)", or an UPDATE from a list of
     // values. The tuple has a mark for each bound value, one at least.
     RowBatch(Database& db, QString head, QString tuple, QString tail = {});
+    // Rows of `table` with a value for each of its columns, in its column order.
+    static RowBatch insertInto(Database& db, const TableDef& table);
 
     // Gathers a row: one value for each mark of the tuple. Sends the rows gathered when they
     // fill a statement.

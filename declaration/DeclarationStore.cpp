@@ -40,8 +40,7 @@ QString prefixed(const DeclarationId& id, const char* table) {
 class RowWriter {
 public:
     RowWriter(Database& db, const QString& table)
-        : def_(tableDef(table)), insert_(db, QStringLiteral("INSERT INTO %1 VALUES").arg(def_.name),
-                                         boundTuple(int(def_.columns.size()))) {}
+        : def_(tableDef(table)), insert_(RowBatch::insertInto(db, def_)) {}
 
     // `row` holds every column but the check column.
     void write(QVariantList row) {

@@ -40,10 +40,7 @@ QStringList rowsOf(Database& db, const TableDef& t) {
 int copyTable(Database& from, Database& to, const TableDef& t) {
     for (const QString& sql : to.dialect().createTable(t))
         to.execute(sql);
-    RowBatch insert(to,
-                    QStringLiteral("INSERT INTO %1 (%2) VALUES")
-                        .arg(t.name, t.columnNames().join(QLatin1Char(','))),
-                    boundTuple(int(t.columns.size())));
+    RowBatch insert = RowBatch::insertInto(to, t);
     int copied = 0;
     Cursor c = from.query(QStringLiteral("SELECT * FROM ") + t.name);
     while (c.next()) {

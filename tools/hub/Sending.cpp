@@ -68,10 +68,7 @@ QString newControl(Database& db, const QVariantList& key, const QString& correl)
 // given values in place of theirs, and the check value recomputed for the new row.
 void copyRows(Database& db, const TableDef& source, const TableDef& target, const QVariantList& key,
               const std::map<QString, QVariant>& replaced) {
-    RowBatch insert(db,
-                    QStringLiteral("INSERT INTO %1 (%2) VALUES")
-                        .arg(target.name, target.columnNames().join(QLatin1Char(','))),
-                    boundTuple(int(target.columns.size())));
+    RowBatch insert = RowBatch::insertInto(db, target);
     Cursor c = db.query(QStringLiteral("SELECT * FROM ") + source.name + kWhereDeclaration, key);
     while (c.next()) {
         const QVariantList from = typedRow(source, c.record());

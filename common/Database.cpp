@@ -294,11 +294,23 @@ bool Cursor::next() {
     return false;
 }
 
-QDate Cursor::date(const QString& column) const {
-    const QVariant v = dateFromStored(query_->value(column));
+namespace {
+
+QDate storedDate(const QVariant& stored) {
+    const QVariant v = dateFromStored(stored);
     if (v.typeId() == QMetaType::QDateTime)
         return v.toDateTime().date();
     return v.toDate();
+}
+
+} // namespace
+
+QDate Cursor::date(const QString& column) const {
+    return storedDate(query_->value(column));
+}
+
+QDate Cursor::date(int column) const {
+    return storedDate(query_->value(column));
 }
 
 void Statement::run(const QVariantList& params) {

@@ -42,6 +42,7 @@ public:
     QString text(int column) const { return query_->value(column).toString(); }
     // A date column (stored in its fixed form) as a date; invalid when null or unreadable.
     QDate date(const QString& column) const;
+    QDate date(int column) const;
     QSqlRecord record() const { return query_->record(); }
 
 private:

@@ -8,7 +8,15 @@
 namespace ret {
 
 RegisteredReport RegistrarReporte(Database& db, const QString& reportDirectory,
-                                  const ReportEntry& e, const QByteArray& contents) {
+                                  const ReportEntry& entry, const QByteArray& contents) {
+    ScratchFile file(reportDirectory);
+    if (file.device().isOpen())
+        file.device().write(contents); // checked when the file takes its place
+    return RegistrarReporte(db, reportDirectory, entry, file);
+}
+
+RegisteredReport RegistrarReporte(Database& db, const QString& reportDirectory,
+                                  const ReportEntry& e, ScratchFile& contents) {
     const SqlDialect& d = db.dialect();
     Transaction tx(db);
     const auto sequence = db.scalar(QStringLiteral("SELECT max(%1) FROM SPOOL WHERE CodRep = ?")
@@ -26,7 +34,7 @@ RegisteredReport RegistrarReporte(Database& db, const QString& reportDirectory,
     // the file first, the row after it: a run that dies in between leaves at most a file that
     // no row names, which the next report of that number replaces
     const QString path = joinPath(reportDirectory, archivo);
-    if (auto failed = writeWholeFile(path, contents))
+    if (auto failed = contents.commitAs(path))
         return {QString(), std::move(failed)}; // the row is rolled back
     try {
         tx.commit();

@@ -35,5 +35,9 @@ struct RegisteredReport {
 // says why), and a file whose row could not be committed is removed again. Throws DbError.
 RegisteredReport RegistrarReporte(Database& db, const QString& reportDirectory,
                                   const ReportEntry& entry, const QByteArray& contents);
+// The same for a report already written into a scratch file of `reportDirectory`, which becomes
+// the registered file.
+RegisteredReport RegistrarReporte(Database& db, const QString& reportDirectory,
+                                  const ReportEntry& entry, ScratchFile& contents);
 
 } // namespace ret

@@ -5,7 +5,12 @@
 #include <QSaveFile>
 #include <QStorageInfo>
 
+#include <atomic>
 #include <memory>
+
+#include <cstdio>
+
+#include <unistd.h>
 
 namespace ret {
 namespace {
@@ -72,6 +77,46 @@ std::optional<FileWriteError> writeWholeFiles(const std::vector<WholeFileContent
         if (!scratch[i]->commit())
             return openFailure(files[i].first);
     }
+    return std::nullopt;
+}
+
+namespace {
+
+// A name no other program or scratch file of this one uses at the same moment; a leading dot
+// keeps it out of a plain directory listing.
+QString scratchName(const QString& directory) {
+    static std::atomic<unsigned> next{0};
+    return QDir(directory).filePath(
+        QStringLiteral(".ret-%1-%2.parcial").arg(::getpid()).arg(next.fetch_add(1)));
+}
+
+} // namespace
+
+ScratchFile::ScratchFile(const QString& directory) : file_(scratchName(directory)) {
+    // NewOnly: never another's file; created with the usual permissions, as a saved file
+    opened_ = file_.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+}
+
+ScratchFile::~ScratchFile() {
+    if (opened_ && !committed_) {
+        file_.close();
+        file_.remove();
+    }
+}
+
+std::optional<FileWriteError> ScratchFile::commitAs(const QString& path) {
+    if (!opened_)
+        return openFailure(path);
+    const qint64 size = file_.pos();
+    const bool whole = file_.flush() && !file_.cutShort() &&
+                       file_.error() == QFileDevice::NoError && ::fsync(file_.handle()) == 0;
+    if (!whole)
+        return writeFailure(file_, path, size);
+    file_.close();
+    if (::rename(QFile::encodeName(file_.fileName()).constData(),
+                 QFile::encodeName(path).constData()) != 0)
+        return openFailure(path);
+    committed_ = true;
     return std::nullopt;
 }
 

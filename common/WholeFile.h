@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 
 #include <optional>
@@ -34,6 +35,48 @@ using WholeFileContents = std::pair<QString, QByteArray>; // a path and its byte
 // their places only once every one of them is whole, so that when one cannot be written none
 // of them changes (only a failed rename at the very end could part them).
 std::optional<FileWriteError> writeWholeFiles(const std::vector<WholeFileContents>& files);
+
+// A file written piece by piece that takes its place whole or not at all: the pieces go to a
+// scratch file of a name of its own in the directory of that place, and only `commitAs` puts it
+// there, replacing the file that was. One never committed is removed. A report of thousands of
+// pages is so written as it is composed, without being held in memory first.
+class ScratchFile {
+public:
+    explicit ScratchFile(const QString& directory);
+    ~ScratchFile();
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+
+    // Where the pieces go. When the scratch file could not be created it takes nothing, and
+    // `commitAs` says why.
+    QIODevice& device() { return file_; }
+    // Makes the file whole on disk and puts it at `path`. The failure is told as one of
+    // writing `path`: the directory missing, the disk full, a write that failed on the way.
+    std::optional<FileWriteError> commitAs(const QString& path);
+
+private:
+    // A file that remembers a write of which not every byte went out: a large write passes the
+    // buffer and can stop short without an error being set.
+    class File : public QFile {
+    public:
+        using QFile::QFile;
+        bool cutShort() const { return cutShort_; }
+
+    protected:
+        qint64 writeData(const char* data, qint64 size) override {
+            const qint64 written = QFile::writeData(data, size);
+            cutShort_ = cutShort_ || written != size;
+            return written;
+        }
+
+    private:
+        bool cutShort_ = false;
+    };
+
+    File file_;
+    bool opened_ = false;
+    bool committed_ = false;
+};
 
 // Adds `bytes` at the end of the file (created when missing). On failure the file is cut back
 // to what it held before, so that no half line is left in it.

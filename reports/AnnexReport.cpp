@@ -7,8 +7,6 @@
 #include "common/PrintScript.h"
 #include "reports/DeclarationReport.h"
 
-#include <QHash>
-
 #include <cstdint>
 #include <vector>
 
@@ -39,28 +37,59 @@ QString writtenOver(QString line, int column, const QString& text) {
     return line;
 }
 
-struct Payment {
-    QString tipo;
-    QString serie;
-    QString numero;
-    QDate fecha;
-    QString monto;
+// The columns of the annex's one read: each subject with its vouchers and their payment
+// vouchers, in the order they are printed. A subject without vouchers and a voucher without
+// payment vouchers come once, with the missing side's columns null.
+enum Column {
+    kTipDoc,
+    kRuc,
+    kVoucherRuc = 6,
+    kSerie,
+    kNumero,
+    kEmision,
+    kBase,
+    kRetencion,
+    kPaymentRuc,
+    kTipoPago,
+    kSeriePago,
+    kNumeroPago,
+    kEmisionPago,
+    kMontoPago,
 };
 
-struct Voucher {
-    QString serie;
-    QString numero;
-    QDate fecha;
-    QVariant base; // null prints blanks
-    QVariant retencion;
-    std::vector<Payment>* payments = nullptr;
-};
-
-QString key(std::initializer_list<QString> parts) {
-    QString k;
-    for (const QString& p : parts)
-        k += p.toUpper() + QChar(0x1f);
-    return k;
+QString annexSql(const DeclarationId& id) {
+    const QString h = id.sent ? QStringLiteral("H") : QString();
+    QStringList declaration = {QStringLiteral("doc_id_d"), QStringLiteral("periodo"),
+                               QStringLiteral("formulario")};
+    if (id.sent)
+        declaration << QStringLiteral("correl");
+    // `a`'s rows of the declaration of `b`'s row
+    const auto sameDeclaration = [&declaration](const char* a, const char* b) {
+        QString on;
+        for (const QString& c : declaration)
+            on += QStringLiteral(" AND %1.%3 = %2.%3").arg(QLatin1String(a), QLatin1String(b), c);
+        return on;
+    };
+    QString where;
+    for (const QString& c : declaration)
+        where += (where.isEmpty() ? QStringLiteral(" WHERE s.") : QStringLiteral(" AND s.")) + c +
+                 QStringLiteral(" = ?");
+    return QStringLiteral(
+               "SELECT s.tip_doc_ret, s.num_doc_ret, s.des_razon, s.des_apellido_p, "
+               "s.des_apellido_m, s.des_nombres, v.num_doc_ret, v.num_serie_cp, v.num_cp, "
+               "v.fec_emision_cp, v.mto_base_rp, v.mto_imp_rp, p.num_doc_ret, p.tip_cp_det, "
+               "p.num_serie_det, p.num_cp_det, p.fec_emis_det, p.mto_cp_det FROM %1F947RPCAB s "
+               "LEFT JOIN %1F947RPDET v ON v.tip_retencion = 'R' AND v.tip_doc_ret = "
+               "s.tip_doc_ret AND v.num_doc_ret = s.num_doc_ret")
+               .arg(h) +
+           sameDeclaration("v", "s") +
+           QStringLiteral(" LEFT JOIN %1F947RPDETDET p ON p.num_doc_ret = v.num_doc_ret AND "
+                          "p.num_serie_cp = v.num_serie_cp AND p.num_cp = v.num_cp")
+               .arg(h) +
+           sameDeclaration("p", "v") + where +
+           QStringLiteral(" AND s.tip_retencion = 'R' ORDER BY s.num_doc_ret, s.tip_doc_ret, "
+                          "v.num_serie_cp, v.num_cp, p.tip_cp_det, p.num_serie_det, "
+                          "p.num_cp_det");
 }
 
 class AnnexComposer {
@@ -69,44 +98,49 @@ public:
                   const FieldRules& rules, const QDateTime& now)
         : db_(db), state_(state), out_(out), in_(in), rules_(rules), now_(now) {}
 
+    // The rows are read as they are printed, one at a time, so that memory does not grow with
+    // the declaration.
     int run() {
-        load();
+        loadLegend();
         state_.nCabecera = 2;
         state_.pageHeader = [this] { pageHeader(); };
         pageHeader();
         Decimal base;
         Decimal retention;
-        Cursor s =
-            db_.query(QStringLiteral("SELECT tip_doc_ret, num_doc_ret, des_razon, des_apellido_p, "
-                                     "des_apellido_m, des_nombres FROM %1")
-                              .arg(subjectTable(in_.id)) +
-                          detailWhere(in_.id) +
-                          QStringLiteral(" AND tip_retencion = 'R' ORDER BY num_doc_ret"),
-                      detailParams(in_.id));
-        while (s.next()) {
-            const QString ruc = s.text(1);
-            body(kMargin + ruc + QStringLiteral("  ") + subjectName(s));
+        Cursor row = db_.query(annexSql(in_.id), detailParams(in_.id));
+        bool more = row.next();
+        while (more) {
+            const QString tipDoc = row.text(kTipDoc);
+            const QString ruc = row.text(kRuc);
+            body(kMargin + ruc + QStringLiteral("  ") + subjectName(row));
             base = Decimal();
             retention = Decimal();
             int count = 0;
-            const auto found = vouchers_.constFind(key({s.text(0), ruc}));
-            if (found != vouchers_.constEnd()) {
-                for (const Voucher& v : *found) {
-                    const QString part = voucherPart(v);
-                    base += Decimal::leadingValue(v.base.toString());
-                    retention += Decimal::leadingValue(v.retencion.toString());
-                    ++count;
-                    if (v.payments == nullptr)
-                        continue;
-                    bool first = true;
-                    for (const Payment& p : *v.payments) {
+            const auto sameSubject = [&] {
+                return row.text(kTipDoc) == tipDoc && row.text(kRuc) == ruc;
+            };
+            while (more && sameSubject() && !row.value(kVoucherRuc).isNull()) {
+                const QString part = voucherPart(row);
+                const QString serie = row.text(kSerie);
+                const QString numero = row.text(kNumero);
+                base += Decimal::leadingValue(row.text(kBase));
+                retention += Decimal::leadingValue(row.text(kRetencion));
+                ++count;
+                bool first = true;
+                do {
+                    if (!row.value(kPaymentRuc).isNull()) {
                         if (counter_ > 50)
                             pageBreak();
-                        body((first ? part : blanks(64)) + QStringLiteral("   ") + paymentPart(p));
+                        body((first ? part : blanks(64)) + QStringLiteral("   ") +
+                             paymentPart(row));
                         first = false;
                     }
-                }
+                    more = row.next();
+                } while (more && sameSubject() && row.text(kSerie) == serie &&
+                         row.text(kNumero) == numero);
             }
+            if (more && sameSubject())
+                more = row.next(); // the subject's one row: it has no vouchers
             if (counter_ > 50)
                 pageBreak();
             body(kRule);
@@ -121,43 +155,7 @@ public:
     }
 
 private:
-    void load() {
-        Cursor v = db_.query(
-            QStringLiteral("SELECT tip_doc_ret, num_doc_ret, num_serie_cp, num_cp, "
-                           "fec_emision_cp, mto_base_rp, mto_imp_rp FROM %1F947RPDET")
-                    .arg(in_.id.sent ? QStringLiteral("H") : QString()) +
-                detailWhere(in_.id) +
-                QStringLiteral(
-                    " AND tip_retencion = 'R' ORDER BY num_doc_ret, num_serie_cp, num_cp"),
-            detailParams(in_.id));
-        std::vector<std::pair<QString, QString>> voucherKeys; // subject key, voucher key
-        while (v.next()) {
-            const QString subject = key({v.text(0), v.text(1)});
-            vouchers_[subject].push_back({v.text(2), v.text(3),
-                                          v.date(QStringLiteral("fec_emision_cp")), v.value(5),
-                                          v.value(6), nullptr});
-            voucherKeys.emplace_back(subject, key({v.text(1), v.text(2), v.text(3)}));
-        }
-        Cursor p = db_.query(
-            QStringLiteral("SELECT num_doc_ret, num_serie_cp, num_cp, tip_cp_det, num_serie_det, "
-                           "num_cp_det, fec_emis_det, mto_cp_det FROM %1F947RPDETDET")
-                    .arg(in_.id.sent ? QStringLiteral("H") : QString()) +
-                detailWhere(in_.id) +
-                QStringLiteral(" ORDER BY num_doc_ret, num_serie_cp, num_cp, tip_cp_det, "
-                               "num_serie_det, num_cp_det"),
-            detailParams(in_.id));
-        while (p.next())
-            payments_[key({p.text(0), p.text(1), p.text(2)})].push_back(
-                {p.text(3), p.text(4), p.text(5), p.date(QStringLiteral("fec_emis_det")),
-                 p.text(7)});
-        // attach each voucher's payment vouchers (the hash no longer grows)
-        QHash<QString, std::size_t> next;
-        for (const auto& [subject, voucher] : voucherKeys) {
-            Voucher& entry = vouchers_[subject][next[subject]++];
-            const auto found = payments_.find(voucher);
-            entry.payments = found == payments_.end() ? nullptr : &*found;
-        }
-
+    void loadLegend() {
         Cursor legend =
             db_.query(QStringLiteral("SELECT argumento, funcion FROM PARAM WHERE numero = '233' "
                                      "ORDER BY argumento"));
@@ -169,20 +167,23 @@ private:
         }
     }
 
-    QString voucherPart(const Voucher& v) const {
-        const auto amount = [this](const QVariant& a) {
+    QString voucherPart(const Cursor& row) const {
+        const auto amount = [&](int column) {
+            const QVariant a = row.value(column);
             return a.isNull() ? blanks(19) : rules_.PadLeft(formatText(a.toString(), kSum), 19);
         };
-        return QStringLiteral("  ") + rules_.PadRightWith(v.serie.trimmed(), 4, u' ') +
-               QLatin1Char(' ') + rules_.PadRightWith(v.numero.trimmed(), 8, u' ') +
-               QLatin1Char(' ') + v.fecha.toString(kDate) + amount(v.base) + amount(v.retencion);
+        return QStringLiteral("  ") + rules_.PadRightWith(row.text(kSerie).trimmed(), 4, u' ') +
+               QLatin1Char(' ') + rules_.PadRightWith(row.text(kNumero).trimmed(), 8, u' ') +
+               QLatin1Char(' ') + row.date(kEmision).toString(kDate) + amount(kBase) +
+               amount(kRetencion);
     }
 
-    QString paymentPart(const Payment& p) const {
-        return formatText(p.tipo, QStringLiteral("00")) + QStringLiteral("  ") + p.serie +
-               QStringLiteral("  ") + rules_.PadRight(p.numero, 15) + QLatin1Char(' ') +
-               p.fecha.toString(kDate) + QStringLiteral("  ") +
-               rules_.PadLeft(formatText(p.monto, kPaid), 15);
+    QString paymentPart(const Cursor& row) const {
+        return formatText(row.text(kTipoPago), QStringLiteral("00")) + QStringLiteral("  ") +
+               row.text(kSeriePago) + QStringLiteral("  ") +
+               rules_.PadRight(row.text(kNumeroPago), 15) + QLatin1Char(' ') +
+               row.date(kEmisionPago).toString(kDate) + QStringLiteral("  ") +
+               rules_.PadLeft(formatText(row.text(kMontoPago), kPaid), 15);
     }
 
     void body(const QString& line) {
@@ -278,8 +279,6 @@ private:
     const FieldRules& rules_;
     const QDateTime now_;
     const QString modality_ = modalityTitle(db_, in_.box(500).trimmed());
-    QHash<QString, std::vector<Voucher>> vouchers_;
-    QHash<QString, std::vector<Payment>> payments_;
     std::vector<std::pair<QString, QString>> legend_;
     std::uint8_t counter_ = 10; // body lines of the page, counted from 10 at each header
 };

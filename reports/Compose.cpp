@@ -9,7 +9,7 @@
 #include "reports/AnnexReport.h"
 #include "reports/DeclarationReport.h"
 
-#include <QBuffer>
+#include <QFileInfo>
 
 namespace ret::reports {
 namespace {
@@ -53,20 +53,21 @@ int compose(Database& db, const ComposeSettings& s, QIODevice& file, FieldRules&
     return ImprimirAnexos(db, state, out, in, rules, s.now);
 }
 
-// The report's lines, composed in memory so that its file is written whole: what was composed
-// before a failure, and the failure.
+// The report composed into a scratch file as it goes, so that however many pages it has it
+// is never held whole in memory, and its file is still replaced whole: the pages composed and
+// the failure that stopped the composition, if one did.
 struct Composition {
-    QByteArray bytes;
     int pages = 0;
     std::optional<ComposeFailure> failure;
 };
 
-Composition composeInMemory(Database& db, const ComposeSettings& settings, FieldRules& rules) {
+Composition composeInto(ScratchFile& file, Database& db, const ComposeSettings& settings,
+                        FieldRules& rules) {
     Composition c;
-    QBuffer buffer(&c.bytes);
-    buffer.open(QIODevice::WriteOnly);
+    if (!file.device().isOpen())
+        return c; // nowhere to write: told when the file is to take its place
     try {
-        c.pages = compose(db, settings, buffer, rules);
+        c.pages = compose(db, settings, file.device(), rules);
     } catch (const DbError& e) { // an amount's overflow too: 6, "Desbordamiento"
         c.failure = ComposeFailure{e.number(), e.description()};
     } catch (const ReportOverflow&) {
@@ -92,11 +93,12 @@ ComposeFailure fileFailure(const FileWriteError& e) {
 bool GenerarReporte(Database& db, const ComposeSettings& settings, MessageSink& messages,
                     int* pages) {
     FieldRules rules(messages);
-    Composition c = composeInMemory(db, settings, rules);
+    ScratchFile file(QFileInfo(settings.reportPath).absolutePath());
+    Composition c = composeInto(file, db, settings, rules);
     if (pages)
         *pages = c.pages;
     // what was composed before a failure is still the report's file
-    if (const auto failed = writeWholeFile(settings.reportPath, c.bytes); failed && !c.failure)
+    if (const auto failed = file.commitAs(settings.reportPath); failed && !c.failure)
         c.failure = fileFailure(*failed);
     if (!c.failure)
         return true;
@@ -108,11 +110,12 @@ std::optional<RegisteredComposition>
 GenerarReporteRegistrado(Database& db, const ComposeSettings& settings, const ReportEntry& entry,
                          const QString& reportDirectory, MessageSink& messages) {
     FieldRules rules(messages);
-    const Composition c = composeInMemory(db, settings, rules);
+    ScratchFile file(reportDirectory);
+    const Composition c = composeInto(file, db, settings, rules);
     if (c.failure)
         tell(messages, *c.failure);
     // a report that failed part-way is registered with what it holds, as its pages can be seen
-    const RegisteredReport r = RegistrarReporte(db, reportDirectory, entry, c.bytes);
+    const RegisteredReport r = RegistrarReporte(db, reportDirectory, entry, file);
     if (r.failure) {
         tell(messages, fileFailure(*r.failure));
         return std::nullopt;

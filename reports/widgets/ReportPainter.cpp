@@ -1,6 +1,5 @@
 #include "reports/widgets/ReportPainter.h"
 
-#include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPen>
@@ -17,21 +16,45 @@ void ReportPainter::setFont(bool bold, int points) {
         return true;
     }();
     (void)substituted;
-    // Sizes go in twips (20 to the point) so that they follow the painter's scale on any device.
-    QFont font(QStringLiteral("Courier New"));
-    font.setStyleHint(QFont::TypeWriter);
-    font.setPixelSize(std::max(1, points) * 20);
-    font.setBold(bold);
-    p_.setFont(font);
-    p_.setPen(Qt::black);
+    const std::pair key{bold, std::max(1, points)};
+    auto found = fonts_.find(key);
+    if (found == fonts_.end()) {
+        // Sizes go in twips (20 to the point) so that they follow the painter's scale on any
+        // device.
+        QFont font(QStringLiteral("Courier New"));
+        font.setStyleHint(QFont::TypeWriter);
+        font.setPixelSize(key.second * 20);
+        font.setBold(bold);
+        const qreal ascent = QFontMetricsF(font, p_.device()).ascent();
+        found = fonts_.emplace(key, FontUse{font, ascent}).first;
+    }
+    if (current_ != &found->second) {
+        current_ = &found->second;
+        p_.setFont(current_->font);
+    }
+    usePen(Pen::Text);
+}
+
+void ReportPainter::usePen(Pen pen) {
+    if (pen_ == pen)
+        return;
+    pen_ = pen;
+    if (pen == Pen::Text) {
+        p_.setPen(Qt::black);
+        return;
+    }
+    // pen width 1: one device dot, on the screen as on paper
+    QPen box(Qt::black);
+    box.setWidth(1);
+    box.setCosmetic(true);
+    p_.setPen(box);
 }
 
 void ReportPainter::text(int x, int y, const QString& text) {
     if (text.isEmpty())
         return;
     // the item's position is the top-left corner of the text, not its baseline
-    const QFontMetricsF metrics(p_.font(), p_.device());
-    p_.drawText(QPointF(x, y + metrics.ascent()), text);
+    p_.drawText(QPointF(x, y + current_->ascent), text);
 }
 
 void ReportPainter::draw(const PsItem& item) {
@@ -45,18 +68,13 @@ void ReportPainter::draw(const PsItem& item) {
         for (qsizetype i = 0; i < item.text.size(); ++i)
             text(item.x, item.y + int(i) * kVerticalStep, item.text.mid(i, 1));
         break;
-    case PsItem::Kind::Box: {
-        // pen width 1: one device dot, on the screen as on paper
-        QPen pen(Qt::black);
-        pen.setWidth(1);
-        pen.setCosmetic(true);
-        p_.setPen(pen);
+    case PsItem::Kind::Box:
+        usePen(Pen::Box);
         p_.drawLine(item.x, item.y, item.x, item.y2);
         p_.drawLine(item.x2, item.y, item.x2, item.y2);
         p_.drawLine(item.x, item.y, item.x2, item.y);
         p_.drawLine(item.x, item.y2, item.x2, item.y2);
         break;
-    }
     }
 }
 

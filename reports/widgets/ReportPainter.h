@@ -2,6 +2,10 @@
 
 #include "common/PrintScript.h"
 
+#include <QFont>
+
+#include <map>
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -24,10 +28,23 @@ public:
     static constexpr int kVerticalStep = 190;
 
 private:
+    // A report font and the height from its top to its baseline on the painter's device.
+    struct FontUse {
+        QFont font;
+        qreal ascent = 0;
+    };
+    enum class Pen { None, Text, Box };
+
     void setFont(bool bold, int points);
+    void usePen(Pen pen);
     void text(int x, int y, const QString& text);
 
     QPainter& p_;
+    // A page draws thousands of texts in a few fonts: each is made and measured once, and the
+    // painter is told of a font or pen only when it changes.
+    std::map<std::pair<bool, int>, FontUse> fonts_;
+    const FontUse* current_ = nullptr;
+    Pen pen_ = Pen::None;
 };
 
 } // namespace ret

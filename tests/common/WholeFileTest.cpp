@@ -52,6 +52,50 @@ TEST_F(WholeFileTest, AFailedWriteLeavesTheOldFileAndSaysWhy) {
     EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files), QStringList{"b.txt"});
 }
 
+// Every file of the directory, scratch files included.
+QStringList filesIn(const QString& directory) {
+    return QDir(directory).entryList(QDir::Files | QDir::Hidden);
+}
+
+TEST_F(WholeFileTest, AFileWrittenInPiecesTakesItsPlaceOnlyWhenCommitted) {
+    const QString p = writeFile("a.txt", kOld);
+    const auto writeInPieces = [](ScratchFile& file) {
+        for (int i = 0; i < 3; ++i)
+            file.device().write(kNew);
+    };
+    {
+        ScratchFile file(tmp.path());
+        writeInPieces(file);
+        EXPECT_EQ(readFile("a.txt"), kOld);
+    } // dropped: never committed
+    EXPECT_EQ(readFile("a.txt"), kOld);
+    EXPECT_EQ(filesIn(tmp.path()), QStringList{"a.txt"});
+    {
+        ScratchFile file(tmp.path());
+        writeInPieces(file);
+        EXPECT_FALSE(file.commitAs(p));
+    }
+    EXPECT_EQ(readFile("a.txt"), kNew + kNew + kNew);
+    EXPECT_EQ(filesIn(tmp.path()), QStringList{"a.txt"});
+
+    // a missing directory and a write that fails on the way are told as writing the file
+    ScratchFile nowhere(path("missing"));
+    const auto missing = nowhere.commitAs(path("missing/a.txt"));
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->number, 76);
+    EXPECT_EQ(missing->path, path("missing/a.txt"));
+    {
+        test::FileSizeLimit limit(100);
+        ScratchFile file(tmp.path());
+        writeInPieces(file);
+        const auto e = file.commitAs(p);
+        ASSERT_TRUE(e);
+        EXPECT_EQ(e->number, 57);
+    }
+    EXPECT_EQ(readFile("a.txt"), kNew + kNew + kNew);
+    EXPECT_EQ(filesIn(tmp.path()), QStringList{"a.txt"});
+}
+
 TEST_F(WholeFileTest, AppendingKeepsWholeLinesOnly) {
     const QString p = writeFile("Trace.txt", kOld);
     EXPECT_FALSE(appendToFile(p, "segunda\r\n"));
@@ -77,7 +121,12 @@ TEST_F(WholeFileTest, AFullDiskIsToldAsSuch) {
     const QString log = path("disco/log.txt");
     EXPECT_FALSE(appendToFile(log, "primera\r\n"));
     ASSERT_TRUE(disk.fill());
-    for (const auto& e : {writeWholeFile(p, kNew), appendToFile(log, kNew)}) {
+    const auto inPieces = [&] {
+        ScratchFile file(path("disco"));
+        file.device().write(kNew);
+        return file.commitAs(p);
+    };
+    for (const auto& e : {writeWholeFile(p, kNew), appendToFile(log, kNew), inPieces()}) {
         ASSERT_TRUE(e);
         EXPECT_EQ(e->number, 61);
         EXPECT_EQ(e->description, "Disco lleno");

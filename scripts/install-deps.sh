@@ -4,7 +4,8 @@
 # llvm brings the symbolizer that gives its reports their source lines. qt6-translations-l10n
 # holds Qt's Spanish texts for the standard buttons of message boxes and dialogs. postgresql is
 # the server the tests start for the storage tests on the server engine. dpkg-dev computes the
-# Debian package's Depends from the programs' shared libraries.
+# Debian package's Depends from the programs' shared libraries. libcairo2-dev writes the PDF
+# files page by page.
 set -euo pipefail
 
 packages=(
@@ -12,6 +13,7 @@ packages=(
     libgtest-dev
     qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-translations-l10n
     libsqlite3-dev sqlite3
+    libcairo2-dev
     postgresql
     fonts-liberation2
     xvfb xauth

@@ -3,18 +3,19 @@
 #include "common/FieldRules.h"
 #include "common/Messages.h"
 #include "common/Session.h"
+#include "common/WholeFile.h"
+#include "reports/widgets/PdfFile.h"
 #include "reports/widgets/ReportPainter.h"
 #include "reports/widgets/frmPreview.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
 
 #include <cstdio>
-
-#include <unistd.h>
 
 namespace ret {
 namespace {
@@ -81,37 +82,29 @@ bool render(const ReportDocument& document, const RangoPaginas& range, QPrinter&
     return ended;
 }
 
-// Whether the PDF at `path` is whole and on disk: the engine says nothing of a disk that fills
-// under it, but a whole PDF ends with its end-of-file mark.
-bool wholePdfOnDisk(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
-        return false;
-    const qint64 size = file.size();
-    if (!file.seek(qMax<qint64>(0, size - 32)))
-        return false;
-    if (!file.readAll().trimmed().endsWith("%%EOF"))
-        return false;
-    return ::fsync(file.handle()) == 0;
-}
+class PdfSink final : public PrintSink {
+public:
+    explicit PdfSink(PdfFile& pdf) : pdf_(pdf), draw_(pdf) {}
+    void newPage() override { pdf_.newPage(); }
+    void item(const PsItem& item) override { draw_.draw(item); }
 
-// The PDF is drawn into a scratch file beside its place, which it takes only once it is whole:
-// a PDF saved before under that name stays as it was when this one cannot be written.
+private:
+    PdfFile& pdf_;
+    ReportPainter draw_;
+};
+
+// The PDF is written page by page into a scratch file beside its place, which it takes only
+// once it is whole: a PDF saved before under that name stays as it was when this one cannot be
+// written.
 bool writePdf(const ReportDocument& document, const RangoPaginas& range, const QString& pdfPath) {
     BusyPointer busy;
-    const QString scratch = pdfPath + QStringLiteral(".parcial");
-    bool drawn = false;
-    {
-        QPrinter printer(QPrinter::HighResolution);
-        setUpPdf(printer, scratch);
-        drawn = render(document, range, printer);
-    }
-    const bool whole = drawn && wholePdfOnDisk(scratch) &&
-                       ::rename(QFile::encodeName(scratch).constData(),
-                                QFile::encodeName(pdfPath).constData()) == 0;
-    if (!whole)
-        QFile::remove(scratch);
-    return whole;
+    ScratchFile scratch(QFileInfo(pdfPath).absolutePath());
+    if (!scratch.device().isOpen())
+        return false;
+    PdfFile pdf(scratch.device(), document.landscape());
+    PdfSink sink(pdf);
+    document.print(range, sink);
+    return pdf.finish() && !scratch.commitAs(pdfPath);
 }
 
 QString pdfNotWritten(const QString& pdfPath) {

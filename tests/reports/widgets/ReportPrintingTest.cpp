@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPrinterInfo>
+#include <QProcess>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -48,6 +49,36 @@ QSizeF mediaBox(const QByteArray& pdf) {
         return {};
     return {m.captured(3).toDouble() - m.captured(1).toDouble(),
             m.captured(4).toDouble() - m.captured(2).toDouble()};
+}
+
+// What a PDF reader finds on a page: each word with where it stands, in points.
+struct PlacedWord {
+    QString word;
+    double x = 0;
+    double y = 0;
+};
+
+std::vector<PlacedWord> wordsOf(const QString& pdf) {
+    QProcess extract;
+    extract.start("pdftotext", {"-bbox", pdf, "-"});
+    EXPECT_TRUE(extract.waitForFinished(20000)) << "pdftotext (poppler-utils) is needed";
+    std::vector<PlacedWord> words;
+    const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([-\\d.]+)\" yMin=\"([-\\d.]+)\"[^>]*>([^<]*)</word>"));
+    auto it = word.globalMatch(QString::fromUtf8(extract.readAllStandardOutput()));
+    while (it.hasNext()) {
+        const auto m = it.next();
+        words.push_back({m.captured(3), m.captured(1).toDouble(), m.captured(2).toDouble()});
+    }
+    return words;
+}
+
+// The fonts a PDF names, as pdffonts lists them.
+QString fontsOf(const QString& pdf) {
+    QProcess list;
+    list.start("pdffonts", {pdf});
+    EXPECT_TRUE(list.waitForFinished(20000));
+    return QString::fromUtf8(list.readAllStandardOutput());
 }
 
 class ReportPrintingTest : public test::TempDirTest {
@@ -160,6 +191,44 @@ TEST_F(ReportPrintingTest, SavedPdfIsLaidOutAsThePrint) {
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(saveReportAsPdf(path("falta.PRN"), {}, path("x.pdf"), &error));
     EXPECT_EQ(error, QStringLiteral("Archivo Físico del Reporte no Existe"));
+}
+
+// The saved PDF is drawn by the same painter as the print: the same words at the same places,
+// in the report font, embedded, regular and bold.
+TEST_F(ReportPrintingTest, SavedPdfHasThePrintsTextsWhereThePrintHasThem) {
+    QByteArray bytes = "<!font!>Courier New<!/font!>\r\n<!Orientacion!>H<!/Orientacion!>\r\n";
+    bytes += cp1252::encode("pPos|1000|1000|DECLARACIÓN JURADA  0947|True|12|0|\r\n"
+                            "pPos|1000|1600|  E001 00000001 05/07/2010    1,000.00|False|8|0|\r\n"
+                            "pPosVerti|14000|2000|ANEXO|False|8|0|\r\n"
+                            "pCuadro|500|500|15000|9000|0|\r\n"
+                            "pNuevaHoja\r\n"
+                            "pPos|2000|3000|página dos|False|10|1|\r\n");
+    writeFile("w.PRN", bytes);
+    const QString printedPdf = path("printed.pdf");
+    {
+        const PrintToPdf redirect(printedPdf);
+        ASSERT_EQ(printReportFile(path("w.PRN"), {}, rules, messages), PrintResult::Printed);
+    }
+    QString error;
+    ASSERT_TRUE(saveReportAsPdf(path("w.PRN"), {}, path("saved.pdf"), &error))
+        << error.toStdString();
+    EXPECT_EQ(countPages(readFile("saved.pdf")), 2);
+    EXPECT_EQ(mediaBox(readFile("saved.pdf")), mediaBox(printed(printedPdf)));
+
+    const std::vector<PlacedWord> saved = wordsOf(path("saved.pdf"));
+    const std::vector<PlacedWord> print = wordsOf(printedPdf);
+    ASSERT_EQ(saved.size(), print.size());
+    ASSERT_GE(saved.size(), 9u);
+    for (size_t i = 0; i < saved.size(); ++i) {
+        EXPECT_EQ(saved[i].word, print[i].word) << i;
+        EXPECT_NEAR(saved[i].x, print[i].x, 0.5) << saved[i].word.toStdString();
+        EXPECT_NEAR(saved[i].y, print[i].y, 0.5) << saved[i].word.toStdString();
+    }
+    const QStringList fonts = fontsOf(path("saved.pdf")).split('\n').filter("Liberation");
+    ASSERT_EQ(fonts.size(), 2) << fontsOf(path("saved.pdf")).toStdString();
+    EXPECT_TRUE(fonts.filter("Bold").size() == 1);
+    for (const QString& font : fonts)
+        EXPECT_TRUE(font.contains(QRegularExpression(" yes +yes +yes "))) << font.toStdString();
 }
 
 // A PDF that cannot be written whole (here the file may not grow past 8 KB, as on a disk that

@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -51,6 +52,29 @@ void writeReport(const QString& path, int pages) {
             out.EscribeTexto(500, 500 + line * 250, text, line == 0, 8, page);
         }
     }
+}
+
+// The page count pdfinfo reads from the PDF; -1 when it cannot.
+int pdfPages(const QString& pdf) {
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    if (!info.waitForFinished(60000))
+        return -1;
+    for (const QByteArray& line : info.readAllStandardOutput().split('\n'))
+        if (line.startsWith("Pages:"))
+            return line.mid(6).trimmed().toInt();
+    return -1;
+}
+
+// The text pdftotext finds on one page (from 1), laid out as on the page.
+QString pageText(const QString& pdf, int page) {
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"),
+               {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page),
+                QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")});
+    if (!text.waitForFinished(60000))
+        return {};
+    return QString::fromUtf8(text.readAllStandardOutput());
 }
 
 double seconds(const QElapsedTimer& t) {
@@ -104,7 +128,16 @@ int main(int argc, char** argv) {
         std::printf("PDF failed: %s\n", qPrintable(error));
         return 1;
     }
-    std::printf("PDF: %d pages in %.2f s (%.1f MB); peak memory %.1f MB\n", printed, seconds(t),
-                QFileInfo(pdf).size() / 1e6, peakKilobytes() / 1024.0);
-    return 0;
+    const double took = seconds(t);
+    std::printf("PDF: %d pages in %.2f s, %.2f ms a page (%.1f MB); peak memory %.1f MB\n", printed,
+                took, took * 1e3 / printed, QFileInfo(pdf).size() / 1e6, peakKilobytes() / 1024.0);
+    // what a reader finds in it: its pages, and the last one's own text
+    const int found = pdfPages(pdf);
+    const QString lastText = pageText(pdf, printed).simplified();
+    const QString expected = QStringLiteral("%1 1 PROVEEDOR DE PRUEBA").arg(printed);
+    std::printf("PDF read back: %d pages; the last page's text %s\n", found,
+                lastText.contains(expected) ? "is there" : "is MISSING");
+    if (!lastText.contains(expected))
+        std::printf("%s\n", qPrintable(lastText.left(300)));
+    return found == printed && lastText.contains(expected) ? 0 : 1;
 }

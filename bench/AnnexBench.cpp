@@ -5,6 +5,7 @@
 //   build/bin/annex_bench [payment vouchers] [--pdf]
 //   build/bin/annex_bench
 #include "bench/BenchEnvironment.h"
+#include "bench/PdfReadBack.h"
 #include "common/Configuration.h"
 #include "common/Database.h"
 #include "reports/Compose.h"
@@ -12,7 +13,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QProcess>
 
 #include <spawn.h>
 #include <sys/resource.h>
@@ -73,18 +73,6 @@ ChildRun runChild(const QStringList& command, const QStringList& environment) {
     return run;
 }
 
-// The page count pdfinfo reads from the PDF; -1 when it cannot.
-int pdfPages(const QString& pdf) {
-    QProcess info;
-    info.start(QStringLiteral("pdfinfo"), {pdf});
-    if (!info.waitForFinished(60000))
-        return -1;
-    for (const QByteArray& line : info.readAllStandardOutput().split('\n'))
-        if (line.startsWith("Pages:"))
-            return line.mid(6).trimmed().toInt();
-    return -1;
-}
-
 // The program printing the annex to PDF, as a person runs it.
 int printToPdf(const bench::BenchEnvironment& env, const QString& ruc, const QString& period) {
     const QString pdf = env.filePath(QStringLiteral("anexo.pdf"));
@@ -98,7 +86,7 @@ int printToPdf(const bench::BenchEnvironment& env, const QString& ruc, const QSt
         std::printf("retdecl --print anexos --pdf FAILED (status %d)\n", r.status);
         return 1;
     }
-    const int pages = pdfPages(pdf);
+    const int pages = bench::pdfPages(pdf);
     std::printf("retdecl --print anexos --pdf: %.2f s, peak memory %.1f MB (goal 60 MB), %d pages, "
                 "%.2f ms a page (goal 1 ms), %lld bytes\n",
                 r.seconds, double(r.peakKb) / 1024, pages, pages > 0 ? r.seconds * 1e3 / pages : 0,

@@ -1,6 +1,7 @@
 // The viewer on a report of thousands of pages, and printing a thousand pages to PDF: a report
 // of 60 text lines and a box per page is written as PrintScript, then opened in the viewer
 // (first page on screen), paged to its last page, and printed to PDF (its first 1,000 pages).
+#include "bench/PdfReadBack.h"
 #include "common/FieldRules.h"
 #include "common/Messages.h"
 #include "common/PrintScript.h"
@@ -13,7 +14,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -52,29 +52,6 @@ void writeReport(const QString& path, int pages) {
             out.EscribeTexto(500, 500 + line * 250, text, line == 0, 8, page);
         }
     }
-}
-
-// The page count pdfinfo reads from the PDF; -1 when it cannot.
-int pdfPages(const QString& pdf) {
-    QProcess info;
-    info.start(QStringLiteral("pdfinfo"), {pdf});
-    if (!info.waitForFinished(60000))
-        return -1;
-    for (const QByteArray& line : info.readAllStandardOutput().split('\n'))
-        if (line.startsWith("Pages:"))
-            return line.mid(6).trimmed().toInt();
-    return -1;
-}
-
-// The text pdftotext finds on one page (from 1), laid out as on the page.
-QString pageText(const QString& pdf, int page) {
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"),
-               {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page),
-                QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")});
-    if (!text.waitForFinished(60000))
-        return {};
-    return QString::fromUtf8(text.readAllStandardOutput());
 }
 
 double seconds(const QElapsedTimer& t) {
@@ -132,8 +109,8 @@ int main(int argc, char** argv) {
     std::printf("PDF: %d pages in %.2f s, %.2f ms a page (%.1f MB); peak memory %.1f MB\n", printed,
                 took, took * 1e3 / printed, QFileInfo(pdf).size() / 1e6, peakKilobytes() / 1024.0);
     // what a reader finds in it: its pages, and the last one's own text
-    const int found = pdfPages(pdf);
-    const QString lastText = pageText(pdf, printed).simplified();
+    const int found = ret::bench::pdfPages(pdf);
+    const QString lastText = ret::bench::pageText(pdf, printed).simplified();
     const QString expected = QStringLiteral("%1 1 PROVEEDOR DE PRUEBA").arg(printed);
     std::printf("PDF read back: %d pages; the last page's text %s\n", found,
                 lastText.contains(expected) ? "is there" : "is MISSING");

@@ -79,10 +79,7 @@ QString annexSql(const DeclarationId& id) {
     const QString h = id.sent ? QStringLiteral("H") : QString();
     // the declaration's whole key in each join, the keys' leading columns, so that the engine
     // finds a subject's rows through the key instead of reading every row for each subject
-    QStringList declaration = {QStringLiteral("tip_doc_d"), QStringLiteral("doc_id_d"),
-                               QStringLiteral("periodo"), QStringLiteral("formulario")};
-    if (id.sent)
-        declaration << QStringLiteral("correl");
+    const QStringList declaration = QStringList{QStringLiteral("tip_doc_d")} + detailColumns(id);
     // `a`'s rows of the declaration of `b`'s row
     const auto sameDeclaration = [&declaration](const char* a, const char* b) {
         QString on;
@@ -90,10 +87,6 @@ QString annexSql(const DeclarationId& id) {
             on += QStringLiteral(" AND %1.%3 = %2.%3").arg(QLatin1String(a), QLatin1String(b), c);
         return on;
     };
-    QString where;
-    for (const QString& c : declaration.mid(1)) // the declaration's rows as they always were read
-        where += (where.isEmpty() ? QStringLiteral(" WHERE s.") : QStringLiteral(" AND s.")) + c +
-                 QStringLiteral(" = ?");
     return QStringLiteral(
                "SELECT s.tip_doc_ret, s.num_doc_ret, s.des_razon, s.des_apellido_p, "
                "s.des_apellido_m, s.des_nombres, v.num_doc_ret, v.num_serie_cp, v.num_cp, "
@@ -106,7 +99,7 @@ QString annexSql(const DeclarationId& id) {
            QStringLiteral(" LEFT JOIN %1F947RPDETDET p ON p.num_doc_ret = v.num_doc_ret AND "
                           "p.num_serie_cp = v.num_serie_cp AND p.num_cp = v.num_cp")
                .arg(h) +
-           sameDeclaration("p", "v") + where +
+           sameDeclaration("p", "v") + detailWhere(id, QStringLiteral("s.")) +
            QStringLiteral(" AND s.tip_retencion = 'R' ORDER BY s.num_doc_ret, s.tip_doc_ret, "
                           "v.num_serie_cp, v.num_cp, p.tip_cp_det, p.num_serie_det, "
                           "p.num_cp_det");

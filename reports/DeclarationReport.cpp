@@ -310,10 +310,20 @@ QString subjectTable(const DeclarationId& id) {
     return historyPrefix(id) + QStringLiteral("F947RPCAB");
 }
 
-QString detailWhere(const DeclarationId& id) {
-    return id.sent ? QStringLiteral(" WHERE doc_id_d = ? AND periodo = ? AND formulario = ? AND "
-                                    "correl = ?")
-                   : QStringLiteral(" WHERE doc_id_d = ? AND periodo = ? AND formulario = ?");
+QStringList detailColumns(const DeclarationId& id) {
+    QStringList columns = {QStringLiteral("doc_id_d"), QStringLiteral("periodo"),
+                           QStringLiteral("formulario")};
+    if (id.sent)
+        columns << QStringLiteral("correl");
+    return columns;
+}
+
+QString detailWhere(const DeclarationId& id, const QString& table) {
+    QString where;
+    for (const QString& c : detailColumns(id))
+        where += (where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ")) + table +
+                 c + QStringLiteral(" = ?");
+    return where;
 }
 
 QVariantList detailParams(const DeclarationId& id) {

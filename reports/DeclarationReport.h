@@ -47,7 +47,11 @@ QString subjectName(const Cursor& row);
 
 // The subjects of the declaration (or of its sent copy): table, condition and values.
 QString subjectTable(const DeclarationId& id);
-QString detailWhere(const DeclarationId& id);
+// The columns that pick a declaration's detail rows: the number, period and form, and the
+// copy's number for a sent copy.
+QStringList detailColumns(const DeclarationId& id);
+// The condition on those columns, each of `table` when given ("s."), the values in their order.
+QString detailWhere(const DeclarationId& id, const QString& table = {});
 QVariantList detailParams(const DeclarationId& id);
 
 // Composes the declaration printout; returns the last page index it wrote on.

@@ -482,6 +482,10 @@ void Database::configure() {
         throw q.lastError();
 }
 
+sqlite3* Database::embeddedHandle() const {
+    return onServer() ? nullptr : nativeHandle(db_);
+}
+
 Statement Database::prepare(const QString& sql) {
     auto q = std::make_shared<QSqlQuery>(db_);
     // the server's driver reads a forward-only result row by row, which allows no other

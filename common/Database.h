@@ -14,6 +14,8 @@
 #include <optional>
 #include <vector>
 
+struct sqlite3;
+
 namespace ret {
 
 struct OpenOptions {
@@ -111,6 +113,9 @@ public:
 
 private:
     friend class Transaction;
+    friend class RowStatement;
+    // The embedded engine's own connection; null on a server.
+    sqlite3* embeddedHandle() const;
     Database(QSqlDatabase db, QString path, SqlDialect dialect = SqlDialect());
     static std::unique_ptr<Database> connect(const QString& path, bool create,
                                              const OpenOptions& options);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Database.h"
+#include "common/RowStatement.h"
 
 #include <QString>
 #include <QVariantList>
@@ -40,7 +41,7 @@ private:
     int width_;
     int rowsPerStatement_;
     QVariantList pending_;
-    std::optional<Statement> full_; // the statement of a whole batch, prepared once
+    std::optional<RowStatement> full_; // the statement of a whole batch, prepared once
 };
 
 // The tuple of a row of `columns` bound values: "(?,?,?)".

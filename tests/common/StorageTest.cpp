@@ -244,3 +244,33 @@ TEST_P(StorageTest, RowsGatheredManyToAStatementAllArriveOnce) {
     batch.flush();
     EXPECT_EQ(db->scalar("SELECT count(*) FROM PARAM")->toInt(), 1235);
 }
+
+// Every kind of value a batch carries arrives as a single statement would store it: numbers,
+// dates, a null text as null, an empty text as empty; a text too wide is refused as it is.
+TEST_P(StorageTest, RowsGatheredManyToAStatementKeepEveryKindOfValue) {
+    const TableDef& vouchers = tableDef("F947RPDET");
+    const auto row = [](const QString& number, const QString& serie) {
+        return QVariantList{
+            6,         "20100070970",          "201007",    "0947",  "R",
+            6,         "10412345679",          serie,       number,  QDate(2010, 7, 5),
+            QString(), QStringLiteral("0.06"), QString(""), "000000"};
+    };
+    RowBatch batch = RowBatch::insertInto(*db, vouchers);
+    for (int i = 0; i < 300; ++i)
+        batch.add(row(QString::number(i), "E001"));
+    batch.flush();
+    Cursor c = db->query("SELECT tip_doc_d, fec_emision_cp, mto_base_rp, por_tasa_cr, mto_imp_rp "
+                         "FROM F947RPDET WHERE num_cp = '299'");
+    ASSERT_TRUE(c.next());
+    EXPECT_EQ(c.value(0).toInt(), 6);
+    EXPECT_EQ(c.date(1), QDate(2010, 7, 5));
+    EXPECT_TRUE(c.value(2).isNull());
+    EXPECT_EQ(c.text(3), "0.06");
+    EXPECT_FALSE(c.value(4).isNull());
+    EXPECT_TRUE(c.text(4).isEmpty());
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM F947RPDET")->toInt(), 300);
+
+    batch.add(row("x", "E00001"));
+    EXPECT_EQ(errorNumberOf([&] { batch.flush(); }), dberr::FieldTooSmall);
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM F947RPDET")->toInt(), 300);
+}

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace ret {
@@ -23,6 +24,20 @@ template <typename Float> QString floatText(Float value) {
     if (result.ec != std::errc())
         return QString();
     return QString::fromLatin1(buffer, int(result.ptr - buffer));
+}
+
+// yyyyMMdd, as the old platform wrote a date for the check; written here rather than through
+// the locale's formatting, as every row saved has a date or two.
+QString compactDate(const QDate& date) {
+    if (!date.isValid() || date.year() < 0 || date.year() > 9999)
+        return date.toString(QStringLiteral("yyyyMMdd"));
+    const int digits[] = {date.year() / 1000, date.year() / 100 % 10, date.year() / 10 % 10,
+                          date.year() % 10,   date.month() / 10,      date.month() % 10,
+                          date.day() / 10,    date.day() % 10};
+    QString text(8, Qt::Uninitialized);
+    for (int i = 0; i < 8; ++i)
+        text[i] = QChar(u'0' + digits[i]);
+    return text;
 }
 
 QString columnText(const QVariant& value) {
@@ -49,9 +64,9 @@ QString columnText(const QVariant& value) {
     case QMetaType::Float:
         return floatText(value.toFloat()); // as a float, or 1.1f would read 1.100000023841858
     case QMetaType::QDate:
-        return value.toDate().toString(QStringLiteral("yyyyMMdd"));
+        return compactDate(value.toDate());
     case QMetaType::QDateTime:
-        return value.toDateTime().date().toString(QStringLiteral("yyyyMMdd"));
+        return compactDate(value.toDateTime().date());
     case QMetaType::QByteArray:
         return cp1252::decode(value.toByteArray()).trimmed();
     default:
@@ -127,12 +142,54 @@ bool readNumber(const QString& text, KeyNumber& number) {
     return !number.whole.isEmpty() || !number.fraction.isEmpty();
 }
 
+// Whole numbers of up to 36 digits, and sums of a few of them, fit a 128-bit integer.
+constexpr qsizetype kWideDigits = 36;
+
+__extension__ typedef unsigned __int128 Wide;
+
+Wide wideValue(QStringView digits) {
+    Wide v = 0;
+    for (const QChar c : digits)
+        v = v * 10 + (c.unicode() - u'0');
+    return v;
+}
+
+Wide tenTo(qsizetype n) {
+    Wide v = 1;
+    while (n-- > 0)
+        v *= 10;
+    return v;
+}
+
+// The last three digits of the rounded magnitude of the sum, as keySumText gives them, when
+// every scaled number fits kWideDigits digits (as nearly all keys do); nullopt otherwise.
+std::optional<int> lastKeyDigits(const std::vector<KeyNumber>& numbers, qsizetype scale) {
+    Wide positive = 0;
+    Wide negative = 0;
+    for (const KeyNumber& n : numbers) {
+        qsizetype lead = 0; // leading zeros take no room
+        while (lead < n.whole.size() && n.whole[lead] == u'0')
+            ++lead;
+        if (n.whole.size() - lead + scale > kWideDigits)
+            return std::nullopt;
+        const Wide term = wideValue(QStringView(n.whole).mid(lead)) * tenTo(scale) +
+                          wideValue(n.fraction) * tenTo(scale - n.fraction.size());
+        (n.negative ? negative : positive) += term;
+    }
+    Wide magnitude = positive >= negative ? positive - negative : negative - positive;
+    const bool roundUp = scale > 0 && magnitude / tenTo(scale - 1) % 10 >= 5;
+    magnitude = magnitude / tenTo(scale) + (roundUp ? 1 : 0);
+    return int(magnitude % 1000);
+}
+
 // Sums the numbers exactly, however many digits they carry: every number is scaled by the
 // longest fraction, positive and negative terms are summed apart and subtracted at the end.
 QString keySumText(const std::vector<KeyNumber>& numbers) {
     qsizetype scale = 0;
     for (const KeyNumber& n : numbers)
         scale = std::max(scale, n.fraction.size());
+    if (const auto last = lastKeyDigits(numbers, scale))
+        return QString::number(*last).rightJustified(20, u'0');
     Digits positive;
     Digits negative;
     for (const KeyNumber& n : numbers) {
@@ -184,8 +241,18 @@ QString CalculaCNumero(const QVariantList& row, int keyLength) {
     // whatever the length of the texts.
     constexpr std::uint64_t kKeep = 1'000'000'000'000'000ULL;
     std::uint64_t content = 0;
+    // a column of up to 10^8 characters sums within 64 bits (under 255 * 10^16 / 2), so that
+    // it is reduced once rather than at every character
+    constexpr qsizetype kSummedAtOnce = 100'000'000;
     for (qsizetype c = keyEnd; c < checked; ++c) {
         const QString text = columnText(row[c]);
+        if (text.size() <= kSummedAtOnce) {
+            std::uint64_t sum = 0;
+            for (qsizetype i = 0; i < text.size(); ++i)
+                sum += std::uint64_t(i + 1) * std::uint64_t(cp1252::code(text[i]));
+            content = (content + sum % kKeep) % kKeep;
+            continue;
+        }
         for (qsizetype i = 0; i < text.size(); ++i) {
             const std::uint64_t position = std::uint64_t(i + 1) % kKeep;
             content = (content + position * std::uint64_t(cp1252::code(text[i]))) % kKeep;

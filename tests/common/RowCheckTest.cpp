@@ -83,6 +83,11 @@ TEST(RowCheck, KeySumIsExactAndRoundsHalvesAwayFromZero) {
         {{QStringLiteral("12345678901234567890"), 1}, "891"},
         {{QStringLiteral("99999999999999999999"), 1}, "000"},
         {{QStringLiteral("123456789012345678901234567890123456789012345")}, "345"},
+        // about the 36 digits that fit a 128-bit sum, in whole and scaled numbers
+        {{QStringLiteral("999999999999999999999999999999999999"), 1}, "000"},
+        {{QStringLiteral("1234567890123456789012345678901234567")}, "567"},
+        {{QStringLiteral("123456789012345678901234567890123.4567")}, "123"},
+        {{QStringLiteral("12345678901234567890123456789012.5"), QStringLiteral("-0.0001")}, "012"},
         {{std::numeric_limits<qint64>::max(), std::numeric_limits<qint64>::max()}, "614"},
     };
     for (const Case& c : cases) {

@@ -1,6 +1,7 @@
 #include "common/Database.h"
 
 #include "common/Decimal.h"
+#include "common/EmbeddedSql.h"
 #include "common/Schema.h"
 
 #include <QAtomicInt>
@@ -287,6 +288,8 @@ DbError failureOf(const QSqlQuery& q) {
 } // namespace
 
 bool Cursor::next() {
+    if (rows_)
+        return rows_->next();
     if (query_->next())
         return true;
     if (query_->lastError().isValid())
@@ -305,12 +308,28 @@ QDate storedDate(const QVariant& stored) {
 
 } // namespace
 
+QVariant Cursor::value(int column) const {
+    return rows_ ? rows_->value(column) : query_->value(column);
+}
+
+QVariant Cursor::value(const QString& column) const {
+    return rows_ ? rows_->value(rows_->column(column)) : query_->value(column);
+}
+
+QString Cursor::text(int column) const {
+    return rows_ ? rows_->text(column) : query_->value(column).toString();
+}
+
 QDate Cursor::date(const QString& column) const {
-    return storedDate(query_->value(column));
+    return storedDate(value(column));
 }
 
 QDate Cursor::date(int column) const {
-    return storedDate(query_->value(column));
+    return storedDate(value(column));
+}
+
+QSqlRecord Cursor::record() const {
+    return rows_ ? rows_->record() : query_->record();
 }
 
 void Statement::run(const QVariantList& params) {
@@ -508,6 +527,12 @@ Statement Database::prepare(const QString& sql) {
 
 Cursor Database::query(const QString& sql, const QVariantList& params) {
     return prepare(sql).query(params);
+}
+
+Cursor Database::queryRows(const QString& sql, const QVariantList& params) {
+    if (sqlite3* handle = embeddedHandle())
+        return Cursor(std::make_shared<embedded::Rows>(handle, sql, params));
+    return query(sql, params);
 }
 
 int Database::execute(const QString& sql, const QVariantList& params) {

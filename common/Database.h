@@ -31,26 +31,33 @@ struct OpenOptions {
 
 class Database;
 
+namespace embedded {
+class Rows;
+}
+
 // Rows of a read query, forward only. Column names match without regard to case.
 class Cursor {
 public:
     // The next row; false at the end. A row that fails to be read (an overflowing sum, a lock)
     // throws like any other failed statement instead of passing for the end of the rows.
     bool next();
-    QVariant value(int column) const { return query_->value(column); }
-    QVariant value(const QString& column) const { return query_->value(column); }
+    QVariant value(int column) const;
+    QVariant value(const QString& column) const;
     // The column as text; null reads as an empty text.
-    QString text(const QString& column) const { return query_->value(column).toString(); }
-    QString text(int column) const { return query_->value(column).toString(); }
+    QString text(const QString& column) const { return value(column).toString(); }
+    QString text(int column) const;
     // A date column (stored in its fixed form) as a date; invalid when null or unreadable.
     QDate date(const QString& column) const;
     QDate date(int column) const;
-    QSqlRecord record() const { return query_->record(); }
+    QSqlRecord record() const;
 
 private:
     friend class Statement;
+    friend class Database;
     explicit Cursor(std::shared_ptr<QSqlQuery> query) : query_(std::move(query)) {}
+    explicit Cursor(std::shared_ptr<embedded::Rows> rows) : rows_(std::move(rows)) {}
     std::shared_ptr<QSqlQuery> query_;
+    std::shared_ptr<embedded::Rows> rows_; // read through the embedded engine's own interface
 };
 
 // A statement prepared once and run many times with new values.
@@ -96,6 +103,9 @@ public:
 
     Statement prepare(const QString& sql);
     Cursor query(const QString& sql, const QVariantList& params = {});
+    // A read of many rows: on the embedded engine through the engine's own interface, each
+    // value converted only when it is asked for; on a server as query() reads it.
+    Cursor queryRows(const QString& sql, const QVariantList& params = {});
     int execute(const QString& sql, const QVariantList& params = {});
     // The first column of the first row, or nullopt when there is no row.
     std::optional<QVariant> scalar(const QString& sql, const QVariantList& params = {});

@@ -120,7 +120,7 @@ public:
         pageHeader();
         Decimal base;
         Decimal retention;
-        Cursor row = db_.query(annexSql(in_.id), detailParams(in_.id));
+        Cursor row = db_.queryRows(annexSql(in_.id), detailParams(in_.id));
         bool more = row.next();
         while (more) {
             const QString tipDoc = row.text(kTipDoc);

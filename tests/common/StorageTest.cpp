@@ -245,6 +245,38 @@ TEST_P(StorageTest, RowsGatheredManyToAStatementAllArriveOnce) {
     EXPECT_EQ(db->scalar("SELECT count(*) FROM PARAM")->toInt(), 1235);
 }
 
+// A read of many rows gives every value as a plain query gives it, on each engine.
+TEST_P(StorageTest, ManyRowsReadAsAPlainQueryReadsThem) {
+    db->execute("INSERT INTO F947RPDET VALUES (6, '20100070970', '201007', '0947', 'R', 6, ?, "
+                "'E001', ?, ?, ?, '0.06', '', '000000')",
+                {"10412345679", "00000001", QDate(2010, 7, 5), QString()});
+    db->execute("INSERT INTO F947RPDET VALUES (6, '20100070970', '201007', '0947', 'R', 6, ?, "
+                "'E001', ?, ?, ?, '0.06', '', '000000')",
+                {QString::fromUtf8("ÑANDÚ"), "00000002", QVariant(), "1,000.50"});
+    const QString sql = "SELECT tip_doc_d, num_doc_ret, fec_emision_cp, mto_base_rp, mto_imp_rp, "
+                        "tip_doc_ret * 1.5 FROM F947RPDET WHERE periodo = ? ORDER BY num_cp";
+    Cursor plain = db->query(sql, {"201007"});
+    Cursor many = db->queryRows(sql, {"201007"});
+    int rows = 0;
+    while (plain.next()) {
+        ASSERT_TRUE(many.next());
+        ++rows;
+        for (int i = 0; i < 6; ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(many.value(i).isNull(), plain.value(i).isNull());
+            EXPECT_EQ(many.text(i), plain.text(i));
+            EXPECT_EQ(many.value(i).toString(), plain.value(i).toString());
+        }
+        EXPECT_EQ(many.date(2), plain.date(2));
+        EXPECT_EQ(many.date("FEC_EMISION_CP"), plain.date("fec_emision_cp"));
+        EXPECT_EQ(many.text("NUM_DOC_RET"), plain.text("num_doc_ret"));
+        EXPECT_EQ(many.record().fieldName(1).toLower(), "num_doc_ret");
+    }
+    EXPECT_FALSE(many.next());
+    EXPECT_EQ(rows, 2);
+    EXPECT_EQ(errorNumberOf([&] { db->queryRows("SELECT * FROM NOWHERE"); }), dberr::TableNotFound);
+}
+
 // Every kind of value a batch carries arrives as a single statement would store it: numbers,
 // dates, a null text as null, an empty text as empty; a text too wide is refused as it is.
 TEST_P(StorageTest, RowsGatheredManyToAStatementKeepEveryKindOfValue) {

@@ -58,11 +58,17 @@ int code(QChar c) {
     return '?';
 }
 
-QByteArray encode(const QString& text) {
-    QByteArray bytes(text.size(), Qt::Uninitialized);
-    char* out = bytes.data();
+void appendEncoded(const QString& text, QByteArray& bytes) {
+    const qsizetype at = bytes.size();
+    bytes.resize(at + text.size());
+    char* out = bytes.data() + at;
     for (const QChar c : text)
         *out++ = static_cast<char>(code(c));
+}
+
+QByteArray encode(const QString& text) {
+    QByteArray bytes;
+    appendEncoded(text, bytes);
     return bytes;
 }
 

@@ -15,6 +15,8 @@ QString decode(const QByteArray& bytes);
 
 // Encodes a text; characters that Windows-1252 lacks become "?" (as the old platform did).
 QByteArray encode(const QString& text);
+// The same, added at the end of `bytes`.
+void appendEncoded(const QString& text, QByteArray& bytes);
 
 // The Windows-1252 code of one character, 63 ("?") for a character outside the code page.
 int code(QChar c);

@@ -83,7 +83,9 @@ int ImpLinea::linesPerPage(int nAncho) {
 }
 
 void ImpLinea::write(const QString& line) {
-    QByteArray bytes = cp1252::encode(line);
+    QByteArray bytes;
+    bytes.reserve(line.size() + 2);
+    cp1252::appendEncoded(line, bytes);
     bytes.append("\r\n", 2);
     if (s_.nArchivo == nullptr || s_.nArchivo->write(bytes) != bytes.size())
         throw std::runtime_error("No se pudo escribir el archivo del reporte");
@@ -94,8 +96,15 @@ void ImpLinea::EscribeLinea(const QString& texto) {
     if (!isTag(texto)) {
         s_.nPosY = checked16(int(s_.nPosY) + 175);
         // joined, not through place markers, which a "%1" in the text would take for one
-        line = QStringLiteral("pPos|10|") + QString::number(s_.nPosY) + QLatin1Char('|') + texto +
-               QStringLiteral("|False|8|") + QString::number(int(s_.nHoja) - 1) + QLatin1Char('|');
+        // one text grown in place: a report writes hundreds of thousands of these lines
+        line = QStringLiteral("pPos|10|");
+        line.reserve(texto.size() + 32);
+        line += QString::number(s_.nPosY);
+        line += QLatin1Char('|');
+        line += texto;
+        line += QStringLiteral("|False|8|");
+        line += QString::number(int(s_.nHoja) - 1);
+        line += QLatin1Char('|');
     } else if (s_.nHoja > 1) {
         return;
     }

@@ -175,7 +175,7 @@ void putVersionBox(Database& db, BoxWriter& boxes, const QString& form) {
 
 std::map<QString, int> stagedVoucherCounts(Database& db) {
     std::map<QString, int> counts;
-    Cursor c = db.query(
+    Cursor c = db.queryRows(
         QStringLiteral("SELECT num_doc_ret, count(*) FROM TMPF947RPDET GROUP BY num_doc_ret"));
     while (c.next())
         counts[c.text(0)] = c.value(1).toInt();
@@ -188,7 +188,7 @@ void rewriteSubjects(Database& db, const DeclarationId& id) {
                keyValues(id));
     const auto counts = stagedVoucherCounts(db);
     RowWriter out(db, QStringLiteral("F947RPCAB"));
-    Cursor c = db.query(QStringLiteral(
+    Cursor c = db.queryRows(QStringLiteral(
         "SELECT num_doc_ret, des_razon, des_apellido_p, des_apellido_m, des_nombres, "
         "mto_base_rp, mto_imp_rp FROM TMPF947RPCAB WHERE tip_retencion = 'R' "
         "ORDER BY tip_doc_ret, num_doc_ret"));
@@ -210,7 +210,7 @@ void rewriteVouchers(Database& db, const DeclarationId& id, const QString& rate)
                    QStringLiteral(" AND tip_retencion = 'R' AND tip_doc_ret = 6"),
                keyValues(id));
     RowWriter out(db, QStringLiteral("F947RPDET"));
-    Cursor c = db.query(QStringLiteral(
+    Cursor c = db.queryRows(QStringLiteral(
         "SELECT num_doc_ret, num_serie_cp, num_cp, fec_emision_cp, mto_base_rp, mto_imp_rp "
         "FROM TMPF947RPDET WHERE tip_retencion = 'R' AND tip_doc_ret = 6"));
     while (c.next()) {
@@ -224,7 +224,7 @@ void rewriteVouchers(Database& db, const DeclarationId& id, const QString& rate)
 void rewritePayments(Database& db, const DeclarationId& id) {
     db.execute(QStringLiteral("DELETE FROM F947RPDETDET") + kKeyWhere, keyValues(id));
     RowWriter out(db, QStringLiteral("F947RPDETDET"));
-    Cursor c = db.query(QStringLiteral(
+    Cursor c = db.queryRows(QStringLiteral(
         "SELECT num_doc_ret, num_serie_cp, num_cp, tip_cp_det, num_serie_det, num_cp_det, "
         "fec_emis_det, mto_cp_det FROM TMPF947RPDETDET"));
     while (c.next()) {

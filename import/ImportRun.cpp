@@ -103,13 +103,13 @@ public:
           kind_(s.RetentionKind.isEmpty() ? QStringLiteral("R") : s.RetentionKind),
           rate_(Decimal::leadingValue(s.RetentionRate)) {
         // what is staged already, looked up in memory for every line
-        Cursor c =
-            db.query(QStringLiteral("SELECT num_doc_ret FROM TMPF947RPCAB WHERE tip_retencion = ?"),
-                     {kind_});
+        Cursor c = db.queryRows(
+            QStringLiteral("SELECT num_doc_ret FROM TMPF947RPCAB WHERE tip_retencion = ?"),
+            {kind_});
         while (c.next())
             subjects_.insert(c.text(0));
-        Cursor v = db.query(QStringLiteral("SELECT num_doc_ret, num_serie_cp, num_cp FROM "
-                                           "TMPF947RPDET"));
+        Cursor v = db.queryRows(QStringLiteral("SELECT num_doc_ret, num_serie_cp, num_cp FROM "
+                                               "TMPF947RPDET"));
         while (v.next())
             vouchers_.insert(v.text(0) + QLatin1Char('|') + v.text(1) + QLatin1Char('|') +
                              v.text(2));
@@ -307,9 +307,10 @@ struct SubjectTotal {
 // a join: a server without statistics on rows staged a moment ago would join them row by row.
 std::vector<SubjectTotal> totalsOfStagedSubjects(Database& db, const QString& kind) {
     std::map<QString, SubjectTotal> sums;
-    Cursor v = db.query(QStringLiteral("SELECT num_doc_ret, mto_base_rp, mto_imp_rp FROM "
-                                       "TMPF947RPDET WHERE tip_retencion = ? AND tip_doc_ret = 6"),
-                        {kind});
+    Cursor v =
+        db.queryRows(QStringLiteral("SELECT num_doc_ret, mto_base_rp, mto_imp_rp FROM "
+                                    "TMPF947RPDET WHERE tip_retencion = ? AND tip_doc_ret = 6"),
+                     {kind});
     while (v.next()) {
         SubjectTotal& t = sums[v.text(0).toUpper()];
         if (t.overflow)
@@ -322,10 +323,10 @@ std::vector<SubjectTotal> totalsOfStagedSubjects(Database& db, const QString& ki
         }
     }
     std::vector<SubjectTotal> totals;
-    Cursor c = db.query(QStringLiteral("SELECT num_doc_ret FROM TMPF947RPCAB WHERE "
-                                       "tip_retencion = ? AND tip_doc_ret = 6 ORDER BY "
-                                       "num_doc_ret"),
-                        {kind});
+    Cursor c = db.queryRows(QStringLiteral("SELECT num_doc_ret FROM TMPF947RPCAB WHERE "
+                                           "tip_retencion = ? AND tip_doc_ret = 6 ORDER BY "
+                                           "num_doc_ret"),
+                            {kind});
     while (c.next()) {
         SubjectTotal t;
         if (const auto it = sums.find(c.text(0).toUpper()); it != sums.end())

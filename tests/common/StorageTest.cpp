@@ -264,6 +264,7 @@ TEST_P(StorageTest, ManyRowsReadAsAPlainQueryReadsThem) {
         for (int i = 0; i < 6; ++i) {
             SCOPED_TRACE(i);
             EXPECT_EQ(many.value(i).isNull(), plain.value(i).isNull());
+            EXPECT_EQ(many.value(i).typeId(), plain.value(i).typeId());
             EXPECT_EQ(many.text(i), plain.text(i));
             EXPECT_EQ(many.value(i).toString(), plain.value(i).toString());
         }

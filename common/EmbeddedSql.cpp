@@ -45,16 +45,6 @@ int bindText(sqlite3_stmt* statement, int mark, const QString& text,
     return sqlite3_bind_text(statement, mark, utf8.constData(), int(utf8.size()), SQLITE_STATIC);
 }
 
-} // namespace
-
-DbError failure(sqlite3* handle, int code, const QString& sql) {
-    const QString text = QString::fromUtf8(sqlite3_errmsg(handle));
-    static const bool logged = qEnvironmentVariable("RET_ENGINE_LOG") == QLatin1String("1");
-    if (logged)
-        std::fprintf(stderr, "engine: %s [%d] in: %s\n", qPrintable(text), code, qPrintable(sql));
-    return toDbError(QSqlError(QString(), text, QSqlError::StatementError, QString::number(code)));
-}
-
 // Binds a value the way QtSql's embedded driver does, so that a row stores the same either way.
 int bind(sqlite3_stmt* statement, int mark, const QVariant& given, std::vector<QByteArray>& texts) {
     const bool date = given.typeId() == QMetaType::QDate || given.typeId() == QMetaType::QDateTime;
@@ -84,6 +74,30 @@ int bind(sqlite3_stmt* statement, int mark, const QVariant& given, std::vector<Q
     }
 }
 
+} // namespace
+
+DbError failure(sqlite3* handle, int code, const QString& sql) {
+    const QString text = QString::fromUtf8(sqlite3_errmsg(handle));
+    static const bool logged = qEnvironmentVariable("RET_ENGINE_LOG") == QLatin1String("1");
+    if (logged)
+        std::fprintf(stderr, "engine: %s [%d] in: %s\n", qPrintable(text), code, qPrintable(sql));
+    return toDbError(QSqlError(QString(), text, QSqlError::StatementError, QString::number(code)));
+}
+
+void bindAll(sqlite3* handle, sqlite3_stmt* statement, const QVariantList& values,
+             std::vector<QByteArray>& texts, const QString& sql) {
+    if (values.size() != sqlite3_bind_parameter_count(statement))
+        throw failure(handle, SQLITE_RANGE, sql);
+    texts.clear();
+    texts.reserve(size_t(values.size())); // no text moves while it is bound
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        if (const int code = bind(statement, int(i) + 1, values[i], texts); code != SQLITE_OK) {
+            sqlite3_clear_bindings(statement);
+            throw failure(handle, code, sql);
+        }
+    }
+}
+
 sqlite3_stmt* prepare(sqlite3* handle, const QString& sql) {
     const QByteArray text = sql.toUtf8();
     sqlite3_stmt* statement = nullptr;
@@ -99,16 +113,11 @@ sqlite3_stmt* prepare(sqlite3* handle, const QString& sql) {
 
 Rows::Rows(sqlite3* handle, const QString& sql, const QVariantList& values)
     : handle_(handle), statement_(prepare(handle, sql)), sql_(sql) {
-    if (values.size() != sqlite3_bind_parameter_count(statement_)) {
+    try {
+        bindAll(handle_, statement_, values, texts_, sql_);
+    } catch (...) {
         sqlite3_finalize(statement_);
-        throw failure(handle_, SQLITE_RANGE, sql_);
-    }
-    texts_.reserve(size_t(values.size())); // no text moves while it is bound
-    for (qsizetype i = 0; i < values.size(); ++i) {
-        if (const int code = bind(statement_, int(i) + 1, values[i], texts_); code != SQLITE_OK) {
-            sqlite3_finalize(statement_);
-            throw failure(handle_, code, sql_);
-        }
+        throw;
     }
 }
 

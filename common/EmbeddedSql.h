@@ -21,8 +21,10 @@ namespace ret::embedded {
 // The failure of the engine's last call, in the old engine's terms, as QtSql reports it.
 DbError failure(sqlite3* handle, int code, const QString& sql);
 
-// Binds a value to a mark (from 1); texts are kept in `texts` until the statement has run.
-int bind(sqlite3_stmt* statement, int mark, const QVariant& value, std::vector<QByteArray>& texts);
+// Binds one value to each mark of the statement; texts are kept in `texts` (emptied first)
+// until the statement has run. Throws DbError.
+void bindAll(sqlite3* handle, sqlite3_stmt* statement, const QVariantList& values,
+             std::vector<QByteArray>& texts, const QString& sql);
 
 // The statement of `sql`, prepared; throws DbError.
 sqlite3_stmt* prepare(sqlite3* handle, const QString& sql);

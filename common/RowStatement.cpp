@@ -8,9 +8,6 @@
 
 namespace ret {
 
-using embedded::bind;
-using embedded::failure;
-
 RowStatement::RowStatement(Database& db, const QString& sql) : sql_(sql) {
     handle_ = db.embeddedHandle();
     if (handle_ == nullptr) {
@@ -27,23 +24,14 @@ RowStatement::~RowStatement() {
 int RowStatement::execute(const QVariantList& values) {
     if (statement_)
         return statement_->execute(values);
-    if (values.size() != sqlite3_bind_parameter_count(native_))
-        throw failure(handle_, SQLITE_RANGE, sql_);
-    texts_.clear();
-    texts_.reserve(size_t(values.size())); // no text moves while it is bound
-    for (qsizetype i = 0; i < values.size(); ++i) {
-        if (const int code = bind(native_, int(i) + 1, values[i], texts_); code != SQLITE_OK) {
-            sqlite3_clear_bindings(native_);
-            throw failure(handle_, code, sql_);
-        }
-    }
+    embedded::bindAll(handle_, native_, values, texts_, sql_);
     const int code = sqlite3_step(native_);
     // reset at once: a statement left open would hold the engine's locks
     sqlite3_reset(native_);
     sqlite3_clear_bindings(native_);
     texts_.clear();
     if (code != SQLITE_DONE && code != SQLITE_ROW)
-        throw failure(handle_, code, sql_);
+        throw embedded::failure(handle_, code, sql_);
     return sqlite3_changes(handle_);
 }
 

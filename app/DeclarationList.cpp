@@ -1,9 +1,11 @@
 #include "app/DeclarationList.h"
 
+#include "common/ChangeRecord.h"
 #include "common/Database.h"
 #include "common/Messages.h"
 #include "common/Session.h"
 #include "common/Windows.h"
+#include "declaration/DeclarationHistory.h"
 #include "declaration/ListFormats.h"
 
 #include <algorithm>
@@ -122,6 +124,22 @@ void DeclarationList::act() {
     }
 }
 
+void DeclarationList::historial() {
+    if (rows_.empty() || current_ < 0)
+        return;
+    const QStringList& r = rows_[size_t(current_)];
+    const QString periodo = storedPeriod(r[Period]);
+    try {
+        session_.History =
+            historyText(r[Ruc], periodo,
+                        declarationHistory(*session_.db, r[Ruc], periodo, session_.formulario));
+    } catch (const DbError& e) {
+        showError(e);
+        return;
+    }
+    session_.windows->open(Window::FrmHistorial);
+}
+
 void DeclarationList::close() {
     session_.setStatus({QString(), QString(), session_.formulario, QString()});
     rows_.clear();
@@ -130,9 +148,20 @@ void DeclarationList::close() {
 
 bool DeclarationList::requery(const QString& order) {
     order_ = order;
-    return readList(listQuery(session_.db->dialect(), kind_, order, session_.formulario,
-                              session_.config.currentUser),
-                    [this](const Cursor& c) { return rowOf(c, kind_); });
+    try {
+        // the rows and their versions from one stored state: a deletion expects what was listed
+        Transaction snapshot(*session_.db, Transaction::Writes::SessionTables);
+        const bool read = readList(listQuery(session_.db->dialect(), kind_, order,
+                                             session_.formulario, session_.config.currentUser),
+                                   [this](const Cursor& c) { return rowOf(c, kind_); });
+        if (read)
+            versions_ = ListedVersions::read(*session_.db, session_.formulario);
+        snapshot.commit();
+        return read;
+    } catch (const DbError& e) {
+        showError(e);
+        return false;
+    }
 }
 
 void DeclarationList::moveTo(int row) {
@@ -194,12 +223,25 @@ void DeclarationList::deleteDeclaration() {
             ? registeredDeleteStatements(dialect, r[Ruc], periodo, r[Form])
             : sentDeleteStatements(dialect, r[Ruc], periodo, session_.formulario,
                                    session_.SelectedCorrel);
-    {
-        // all of the declaration goes, or none of it
+    const bool sent = kind_ == ListKind::Sent;
+    const RecordKey key{r[Ruc].trimmed(), periodo, sent ? session_.formulario : r[Form],
+                        sent ? session_.SelectedCorrel.trimmed() : QString()};
+    try {
+        // all of the declaration goes with its entry in the record, or none of it
         Transaction tx(*session_.db);
+        RecordedChange change(
+            *session_.db, key, Actor::here(session_.config.currentUser, session_.program),
+            sent ? action::kEliminadaEnviada : action::kEliminada, versions_.of(key));
         for (const SqlText& s : statements)
             session_.db->execute(s.sql, s.params);
+        change.record();
         tx.commit();
+    } catch (const ConflictError& e) {
+        session_.messages->inform(MsgIcon::Critical,
+                                  conflictMessage(e) +
+                                      QString::fromUtf8("\nNo se eliminó la declaración; la "
+                                                        "lista se muestra de nuevo."),
+                                  captions().window);
     }
     requery(order_);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ChangeRecord.h"
 #include "declaration/DeclarationListSql.h"
 #include "declaration/QueriedList.h"
 
@@ -51,6 +52,9 @@ public:
     void setCurrentRow(int row);
     // The action button (CmdOpciones 0), also double-click and Enter in the grid.
     void act();
+    // "&Historial...": the record of the chosen declaration's changes (and of its sent copies),
+    // in the history window.
+    void historial();
     // "&Salir" (CmdOpciones 1).
     void close();
 
@@ -67,6 +71,7 @@ private:
     const int mode_; // the operation mode when the window was opened
     std::vector<GridColumn> columns_;
     QString order_;
+    ListedVersions versions_; // read with the rows
     int saved_ = 0;
     bool windowEnabled_ = true; // false while the declaration window is open over the list
 };

@@ -9,6 +9,7 @@
 #include "common/TimeZone.h"
 #include "common/widgets/MessageBoxes.h"
 #include "common/widgets/WidgetWindows.h"
+#include "declaration/DeclarationHistory.h"
 #include "declaration/widgets/DeclarationWindows.h"
 #include "detail/widgets/SubjectWindow.h"
 #include "detail/widgets/VoucherWindows.h"
@@ -48,6 +49,14 @@ static int runProgram(int argc, char** argv) {
         QTextStream out(stdout);
         return ret::import::runBatchImport(
             app.arguments().mid(2), ret::Profile(ret::Profile::defaultLocation()), messages, out);
+    }
+    // the record of a declaration's changes, for scripts
+    if (argc > 1 && qstrcmp(argv[1], "--history") == 0) {
+        QCoreApplication app(argc, argv);
+        ret::HeadlessMessages messages;
+        QTextStream out(stdout);
+        return ret::runHistoryCommand(app.arguments().mid(2),
+                                      ret::Profile(ret::Profile::defaultLocation()), messages, out);
     }
     // the batch print needs no integrator window and no display: its pages are painted
     // offscreen

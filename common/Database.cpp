@@ -215,6 +215,9 @@ DbError mapServerError(const QSqlError& error, const QString& subject) {
     const QString state = error.nativeErrorCode();
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     const int number = serverNumber(state, text);
+    // a rule of the database's owner speaks for itself, as on the file
+    if (state == QLatin1String("P0001"))
+        return DbError(SQLITE_CONSTRAINT_TRIGGER, text);
     if (number == 0)
         return DbError(-1, describe(0, subject));
     const bool aboutTable = number == dberr::TableExists || number == dberr::TableNotFound;
@@ -589,7 +592,10 @@ Transaction::Transaction(Database& db, Writes writes) : db_(db) {
     // without session tables of its own the connection stages in the shared ones
     const bool sessionOnly = writes == Writes::SessionTables && db_.sessionTables_;
     if (db_.onServer()) {
-        db_.execute(QStringLiteral("BEGIN"));
+        // what a unit that only stages reads of the shared tables (a declaration and its
+        // detail) is one stored state, as on the file, where a transaction reads one snapshot
+        db_.execute(sessionOnly ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ")
+                                : QStringLiteral("BEGIN"));
         db_.inTransaction_ = true;
         open_ = true;
         // the writers of the module take turns, as on the file: one lock for the database,

@@ -157,6 +157,23 @@ std::vector<TableDef> buildIntegratorTables() {
     };
 }
 
+// The version of each declaration and sent copy, which every change raises, and the record of
+// every change, which is only ever added to.
+std::vector<TableDef> buildRecordTables() {
+    // the registered declaration has an empty correl
+    const QStringList versionKey = kKeyNames + names({"correl"});
+    return {
+        {QStringLiteral("F947VERSION"), concatColumns(kSentKey, {long32("version")}), versionKey,
+         0},
+        {QStringLiteral("F947BITACORA"),
+         concatColumns({long32("num_entrada"), date("fec_hora"), text("usuario", 20),
+                        text("equipo", 64), text("programa", 30), text("accion", 60)},
+                       concatColumns(kSentKey, {long32("version"), text("digest_antes", 64),
+                                                text("digest_despues", 64)})),
+         names({"num_entrada"}), 0},
+    };
+}
+
 } // namespace
 
 int TableDef::indexOf(const QString& column) const {
@@ -179,6 +196,11 @@ const std::vector<TableDef>& moduleTables() {
     return tables;
 }
 
+const std::vector<TableDef>& recordTables() {
+    static const std::vector<TableDef> tables = buildRecordTables();
+    return tables;
+}
+
 const std::vector<TableDef>& stagingTables() {
     static const std::vector<TableDef> tables = [] {
         std::vector<TableDef> out;
@@ -197,7 +219,7 @@ const std::vector<TableDef>& integratorTables() {
 }
 
 const TableDef& tableDef(const QString& name) {
-    for (const auto* list : {&moduleTables(), &integratorTables()}) {
+    for (const auto* list : {&moduleTables(), &recordTables(), &integratorTables()}) {
         for (const auto& t : *list) {
             if (t.name.compare(name, Qt::CaseInsensitive) == 0)
                 return t;

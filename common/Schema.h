@@ -36,6 +36,9 @@ struct TableDef {
 
 // The module's nine tables, in the order the installer creates them.
 const std::vector<TableDef>& moduleTables();
+// The declarations' versions (F947VERSION) and the record of their changes (F947BITACORA),
+// which the installer creates beside the nine.
+const std::vector<TableDef>& recordTables();
 // The three staging tables of the declaration in hand (the detail the windows and the import
 // work on until it is saved), in the order of moduleTables().
 const std::vector<TableDef>& stagingTables();

@@ -63,6 +63,8 @@ struct PaymentSelection {
 // and what the opened window reads. One instance per process, created at start-up.
 struct Session {
     const QString formulario = QStringLiteral("0947");
+    // The program as the record of changes names it; empty: this executable's name.
+    QString program;
 
     // 0 new, 1 modify (sent: register the order number), 2 printing, 3 delete
     int OperationMode = 0;
@@ -92,6 +94,8 @@ struct Session {
     // The lines of this program's last validation, as written to Mens.txt, for the
     // inconsistencies window: another user's validation may replace the shared file meanwhile.
     QString Inconsistencies;
+    // The record of the declaration chosen in a list, for the history window.
+    QString History;
 
     StatusTexts status;
     std::function<void()> statusChanged; // the main window shows the new texts

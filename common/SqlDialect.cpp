@@ -132,6 +132,42 @@ QStringList SqlDialect::createTable(const TableDef& table, Visibility visibility
     return {QStringLiteral("%1 %2 (%3)").arg(create, table.name, parts.join(QLatin1String(", ")))};
 }
 
+QStringList SqlDialect::appendOnly(const QString& table, const QString& refusal) const {
+    QString quoted = refusal;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    if (engine_ == Engine::Sqlite) {
+        QStringList out;
+        for (const char* change : {"UPDATE", "DELETE"}) {
+            out << QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1_SIN_%2 BEFORE %2 ON %1 "
+                                  "BEGIN SELECT RAISE(ABORT, '%3'); END")
+                       .arg(table, QLatin1String(change), quoted);
+        }
+        return out;
+    }
+    const QString lower = table.toLower();
+    return {
+        QStringLiteral("CREATE OR REPLACE FUNCTION ret_solo_agregar() RETURNS trigger "
+                       "LANGUAGE plpgsql AS $f$ BEGIN RAISE EXCEPTION '%', TG_ARGV[0]; END $f$"),
+        QStringLiteral("DROP TRIGGER IF EXISTS %1_sin_cambios ON %1").arg(lower),
+        QStringLiteral("CREATE TRIGGER %1_sin_cambios BEFORE UPDATE OR DELETE ON %1 FOR EACH ROW "
+                       "EXECUTE FUNCTION ret_solo_agregar('%2')")
+            .arg(lower, quoted),
+        QStringLiteral("DROP TRIGGER IF EXISTS %1_sin_vaciar ON %1").arg(lower),
+        QStringLiteral("CREATE TRIGGER %1_sin_vaciar BEFORE TRUNCATE ON %1 FOR EACH STATEMENT "
+                       "EXECUTE FUNCTION ret_solo_agregar('%2')")
+            .arg(lower, quoted),
+        // PUBLIC, and every role the owner gave those rights to, loses them
+        QStringLiteral("REVOKE UPDATE, DELETE, TRUNCATE ON %1 FROM PUBLIC").arg(lower),
+        QStringLiteral("DO $f$ DECLARE r record; BEGIN FOR r IN SELECT DISTINCT "
+                       "pg_get_userbyid(a.grantee) AS name FROM pg_class c, aclexplode(c.relacl) a "
+                       "WHERE c.oid = '%1'::regclass AND a.grantee <> 0 AND a.grantee <> "
+                       "c.relowner AND a.privilege_type IN ('UPDATE', 'DELETE', 'TRUNCATE') LOOP "
+                       "EXECUTE format('REVOKE UPDATE, DELETE, TRUNCATE ON %1 FROM %I', r.name); "
+                       "END LOOP; END $f$")
+            .arg(lower),
+    };
+}
+
 QStringList SqlDialect::allowEmptyText(const TableDef&, const QStringList&) const {
     return {};
 }

@@ -48,6 +48,11 @@ public:
     // has nothing to do.
     QStringList allowEmptyText(const TableDef& table, const QStringList& columns) const;
 
+    // Makes a table one that rows are only ever added to: every UPDATE and DELETE of its rows
+    // (and, on a server, emptying it) is refused with `refusal`, and on a server no role but
+    // its owner keeps the right to change or remove its rows. Each statement may be run again.
+    QStringList appendOnly(const QString& table, const QString& refusal) const;
+
     // What a database of the engine needs before the module's statements run in it: the
     // functions and types they use. Each statement may be run again; empty for the embedded
     // engine, whose functions live in each connection.

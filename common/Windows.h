@@ -15,6 +15,7 @@ enum class Window {
     frmRetDet,        // payment voucher
     frmTransferencia, // import
     FrmConsist,       // inconsistencies
+    FrmHistorial,     // the record of a declaration's changes
 };
 
 // Opens a window modally, as a fresh instance, and returns when it has closed. The windowed
@@ -77,6 +78,8 @@ inline int helpTopic(Window window) {
         return topics::kImport;
     case Window::FrmConsist:
         return topics::kInconsistencies;
+    case Window::FrmHistorial:
+        return topics::kRegistered;
     }
     return 0;
 }

@@ -260,6 +260,10 @@ DetailTotals detailTotals(Database& db, const DeclarationId& id, const QString& 
 
 } // namespace
 
+RecordKey recordKey(const DeclarationId& id) {
+    return {id.ruc.trimmed(), id.period, id.form, id.sent ? id.correl : QString()};
+}
+
 bool declarationExists(Database& db, const DeclarationId& id) {
     return db.scalar(QStringLiteral("SELECT 1 FROM CAB") + kKeyWhere, keyValues(id)).has_value();
 }
@@ -292,9 +296,10 @@ StoredDeclaration readStored(Database& db, const DeclarationId& id) {
     return s;
 }
 
-void loadDetail(Database& db, const DeclarationId& id) {
+namespace {
+
+void stageDetail(Database& db, const DeclarationId& id) {
     const SqlDialect& d = db.dialect();
-    Transaction tx(db, Transaction::Writes::SessionTables);
     db.execute(d.emptySessionTable(QStringLiteral("TMPF947RPCAB")));
     db.execute(d.emptySessionTable(QStringLiteral("TMPF947RPDET")));
     db.execute(d.emptySessionTable(QStringLiteral("TMPF947RPDETDET")));
@@ -337,7 +342,24 @@ void loadDetail(Database& db, const DeclarationId& id) {
                        .arg(prefixed(id, "F947RPDETDET")) +
                    paymentsWhere,
                keyParams(id));
+}
+
+} // namespace
+
+void loadDetail(Database& db, const DeclarationId& id) {
+    Transaction tx(db, Transaction::Writes::SessionTables);
+    stageDetail(db, id);
     tx.commit();
+}
+
+OpenedDeclaration openDeclaration(Database& db, const DeclarationId& id) {
+    Transaction tx(db, Transaction::Writes::SessionTables);
+    OpenedDeclaration opened;
+    opened.version = storedVersion(db, recordKey(id));
+    opened.stored = readStored(db, id);
+    stageDetail(db, id);
+    tx.commit();
+    return opened;
 }
 
 std::vector<SubjectRow> stagedSubjects(Database& db) {
@@ -382,7 +404,17 @@ void deleteStagedRetentions(Database& db) {
     tx.commit();
 }
 
-int saveDeclaration(Database& db, const SaveInput& in, const QDate& today) {
+namespace {
+
+const QString& saveAction(const SaveInput& in) {
+    if (in.imported)
+        return in.loaded.registered ? action::kImportada : action::kImportadaNueva;
+    return in.loaded.registered ? action::kModificada : action::kNueva;
+}
+
+} // namespace
+
+SaveResult saveDeclaration(Database& db, const SaveInput& in, const QDate& today) {
     const auto box = [&](int code) {
         const auto it = in.boxes.find(code);
         return it == in.boxes.end() ? QString() : it->second;
@@ -391,6 +423,7 @@ int saveDeclaration(Database& db, const SaveInput& in, const QDate& today) {
     const DeclarationId& id = in.id;
 
     Transaction tx(db);
+    RecordedChange change(db, recordKey(id), in.actor, saveAction(in), in.loaded);
     writeHeader(db, in, estado, today);
     const QString checksum = parameterChecksum(db, id.form);
     db.execute(QStringLiteral("DELETE FROM DET WHERE doc_id_d = ? AND periodo = ? AND "
@@ -431,23 +464,28 @@ int saveDeclaration(Database& db, const SaveInput& in, const QDate& today) {
     boxes.put(QStringLiteral("513"), payments.count);
     boxes.put(QStringLiteral("514"), payments.base);
     boxes.write();
+    const LoadedVersion stored = change.record();
     tx.commit();
-    return estado;
+    return {estado, stored};
 }
 
-bool registerOrderNumber(Database& db, const DeclarationId& id, const QString& orden) {
+std::optional<LoadedVersion> registerOrderNumber(Database& db, const DeclarationId& id,
+                                                 const QString& orden, const LoadedVersion& loaded,
+                                                 const Actor& actor) {
     const TableDef& hcab = tableDef(QStringLiteral("HCAB"));
     Transaction tx(db);
+    RecordedChange change(db, recordKey(id), actor, action::kNumeroOrden, loaded);
     Cursor found = db.query(QStringLiteral("SELECT * FROM HCAB") + keyWhere(id), keyParams(id));
     if (!found.next())
-        return false;
+        return std::nullopt;
     QVariantList row = typedRow(hcab, found.record());
     row[hcab.indexOf(QStringLiteral("norden"))] = orden;
     row.back() = CalculaCNumero(row, hcab.checkKeyLength);
     db.execute(QStringLiteral("UPDATE HCAB SET norden = ?, cNumero = ?") + keyWhere(id),
                QVariantList{orden, row.back()} + keyParams(id));
+    const LoadedVersion stored = change.record();
     tx.commit();
-    return true;
+    return stored;
 }
 
 } // namespace ret

@@ -83,7 +83,6 @@ void Frm947::load() {
             name_ = session_.listRow.name;
             const QString p = session_.listRow.period.trimmed();
             period_ = p.left(2) + QLatin1Char('/') + p.mid(2, 4);
-            cargaCasillas();
         }
         if (sent_) {
             const auto norden = session_.db->scalar(
@@ -93,7 +92,10 @@ void Frm947::load() {
             if (norden)
                 orderNumber_ = norden->isNull() ? QStringLiteral("0") : norden->toString();
         }
-        loadDetailAndList();
+        if (session_.OperationMode == 1)
+            openStored();
+        else
+            loadDetailAndList();
         lookUpRate();
         if (sent_) {
             boxesEnabled_ = false;
@@ -142,18 +144,23 @@ void Frm947::fillModalities() {
     }
 }
 
-void Frm947::cargaCasillas() {
-    if (isNew_ || ruc().isEmpty() || period_.contains(QLatin1Char('_')))
+void Frm947::openStored() {
+    if (ruc().isEmpty() || period_.contains(QLatin1Char('_'))) {
+        loadDetailAndList();
         return;
-    const StoredDeclaration stored = readStored(*session_.db, id());
-    for (const auto& [code, value] : stored.boxes)
+    }
+    // the boxes, the detail and the version from one stored state
+    const OpenedDeclaration opened = openDeclaration(*session_.db, id());
+    loaded_ = opened.version;
+    for (const auto& [code, value] : opened.stored.boxes)
         muestraCasilla(code, value);
-    if (stored.headerFound) {
-        payment_.banco = stored.banco;
-        payment_.numcheque = stored.numcheque;
+    if (opened.stored.headerFound) {
+        payment_.banco = opened.stored.banco;
+        payment_.numcheque = opened.stored.numcheque;
         if (sent_)
             payment_.habilitado = QStringLiteral("0");
     }
+    showStagedList();
 }
 
 void Frm947::muestraCasilla(const QString& code, const QString& value) {
@@ -196,6 +203,10 @@ void Frm947::muestraCasilla(const QString& code, const QString& value) {
 
 void Frm947::loadDetailAndList() {
     loadDetail(*session_.db, id());
+    showStagedList();
+}
+
+void Frm947::showStagedList() {
     refreshList();
     const auto [base, retention] = stagedTotals(*session_.db);
     totalBase_ = base;

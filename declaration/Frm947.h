@@ -104,6 +104,12 @@ public:
     // The inconsistency lines of the last validation (also written to Mens.txt).
     const QString& inconsistencyFile() const { return inconsistencyFile_; }
     bool grabar();
+    // The batch import saves through this window: its record entry says so, and a save that
+    // another program's change stopped asks nothing.
+    void markBatchImport() { batchImport_ = true; }
+    // The last save (or order number) stopped because another program had changed the
+    // declaration; nothing was written.
+    bool lastSaveConflicted() const { return conflicted_; }
 
     // --- sent declarations
     bool sent() const { return sent_; }
@@ -136,7 +142,9 @@ private:
     void lookUpRate();
     void fillContributors();
     void fillModalities();
-    void cargaCasillas();
+    // A stored declaration (or sent copy): its boxes, payment data and detail, and its version.
+    void openStored();
+    void showStagedList();
     void muestraCasilla(const QString& code, const QString& value);
     void calcular403();
     void calcular405();
@@ -147,6 +155,11 @@ private:
     void loadDetailAndList();
     bool readOnlyChain() const { return sent_; }
     bool runSave();
+    // Another program changed the declaration since it was loaded: tell who, keep what was
+    // typed, and offer to load the stored declaration instead.
+    void saveConflict(const ConflictError& e);
+    void reloadStored();
+    Actor actor() const;
     bool refusesRucOf8();
     bool closeSent();
     void setBoxRaw(int code, const QString& text);
@@ -184,6 +197,10 @@ private:
     QString totalRetention_;
     QString countCaption_;
     QString countTag_;
+
+    LoadedVersion loaded_; // the stored state this window's changes start from
+    bool batchImport_ = false;
+    bool conflicted_ = false;
 
     QString inconsistencyFile_;
     QString orderNumber_;

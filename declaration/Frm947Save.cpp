@@ -81,9 +81,18 @@ bool Frm947::runSave() {
     in.subjectCount = countTag_;
     in.totalBase = totalBase_;
     in.totalRetention = totalRetention_;
+    in.loaded = loaded_;
+    in.actor = actor();
+    in.imported = batchImport_;
     int estado = 0;
+    conflicted_ = false;
     try {
-        estado = saveDeclaration(*session_.db, in, today_());
+        const SaveResult saved = saveDeclaration(*session_.db, in, today_());
+        estado = saved.estado;
+        loaded_ = saved.stored;
+    } catch (const ConflictError& e) {
+        saveConflict(e);
+        return false;
     } catch (const DbError& e) {
         // nothing was stored; what was typed stays in the window
         session_.messages->inform(MsgIcon::None, e.text(), QStringLiteral("Error"));
@@ -103,6 +112,55 @@ bool Frm947::runSave() {
     changed_ = false;
     notify();
     return true;
+}
+
+Actor Frm947::actor() const {
+    return Actor::here(session_.config.currentUser, session_.program);
+}
+
+void Frm947::saveConflict(const ConflictError& e) {
+    conflicted_ = true;
+    const QString told =
+        conflictMessage(e) + QString::fromUtf8("\nNo se grabó nada; lo que usted escribió sigue "
+                                               "en esta ventana.");
+    if (batchImport_ || e.kind() == ConflictError::Kind::Deleted) {
+        session_.messages->inform(
+            MsgIcon::Critical,
+            batchImport_ ? conflictMessage(e) + QString::fromUtf8("\nNo se grabó nada.")
+                         : told + QStringLiteral("\nPuede cerrar la ventana."),
+            kCaption);
+        notify();
+        return;
+    }
+    if (session_.messages->askYesNo(
+            MsgIcon::Question,
+            told + QString::fromUtf8("\n¿Desea cargar la declaración grabada? Se descartarán "
+                                     "los cambios de esta ventana."),
+            kCaption, MsgAnswer::No)) {
+        try {
+            reloadStored();
+        } catch (const DbError& failed) {
+            session_.messages->inform(MsgIcon::None, failed.text(), QStringLiteral("Error"));
+        }
+    }
+    notify();
+}
+
+void Frm947::reloadStored() {
+    if (isNew_) {
+        // the declaration another program registered is this one from now on
+        fixedRuc_ = ruc();
+        isNew_ = false;
+        periodSaved_ = true;
+    }
+    boxes_.clear();
+    typing_ = 0;
+    payment_ = PaymentForm{};
+    rectification_.clear();
+    modality_ = -1;
+    openStored();
+    lookUpRate();
+    changed_ = false;
 }
 
 bool Frm947::salir() {
@@ -154,10 +212,21 @@ bool Frm947::registrar() {
         notify();
         return false;
     }
+    conflicted_ = false;
     try {
-        registerOrderNumber(*session_.db, id(), orderNumber_);
+        if (const auto stored =
+                registerOrderNumber(*session_.db, id(), orderNumber_, loaded_, actor()))
+            loaded_ = *stored;
         session_.messages->inform(MsgIcon::Exclamation, DescripcionError(*session_.db, 151),
                                   kCaption);
+    } catch (const ConflictError& e) {
+        conflicted_ = true;
+        session_.messages->inform(MsgIcon::Critical,
+                                  conflictMessage(e) +
+                                      QString::fromUtf8("\nNo se registró el número de orden; "
+                                                        "cierre la ventana y ábrala de nuevo."),
+                                  kCaption);
+        return false;
     } catch (const DbError& e) {
         session_.messages->inform(MsgIcon::None, e.text(), QStringLiteral("Error"));
         return false;

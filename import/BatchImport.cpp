@@ -69,7 +69,9 @@ int runBatchImport(const QStringList& arguments, const Profile& profile, Message
     session.OperationMode = registered ? 1 : 0;
     session.SentMode = false;
     session.listRow = {ruc, QString(), period.mid(4, 2) + period.left(4)};
+    session.program = QStringLiteral("retdecl --import");
     Frm947 declaration(session);
+    declaration.markBatchImport();
     declaration.load();
     if (!registered && !fillNewHeader(declaration, ruc, period)) {
         messages.inform(
@@ -103,7 +105,7 @@ int runBatchImport(const QStringList& arguments, const Profile& profile, Message
     }
     out << r.accepted << " Transferidos\n" << r.rejected << " Rechazados\n";
     if (save && !declaration.grabar())
-        return 2;
+        return declaration.lastSaveConflicted() ? kSaveConflict : 2;
     return r.rejected > 0 ? 1 : 0;
 }
 

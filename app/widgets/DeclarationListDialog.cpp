@@ -69,12 +69,15 @@ void DeclarationListDialog::build() {
 
     action_ = new QPushButton(c.action, this);
     action_->setObjectName(QStringLiteral("CmdOpciones0"));
+    history_ = new QPushButton(QStringLiteral("&Historial..."), this);
+    history_->setObjectName(QStringLiteral("CmdHistorial"));
     exit_ = new QPushButton(QStringLiteral("&Salir"), this);
     exit_->setObjectName(QStringLiteral("CmdOpciones1"));
-    for (QPushButton* b : {action_, exit_})
+    for (QPushButton* b : {action_, history_, exit_})
         b->setAutoDefault(false); // Enter in the grid is the grid's own
 
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(history_);
     buttons->addStretch();
     buttons->addWidget(action_);
     buttons->addWidget(exit_);
@@ -85,6 +88,7 @@ void DeclarationListDialog::build() {
 
     connect(action_, &QPushButton::clicked, this, &DeclarationListDialog::act);
     connect(exit_, &QPushButton::clicked, this, &DeclarationListDialog::reject);
+    connect(history_, &QPushButton::clicked, this, [this] { list_.historial(); });
     connect(grid_, &QTableView::doubleClicked, this, &DeclarationListDialog::act);
     connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {

@@ -40,6 +40,7 @@ private:
     QGroupBox* frame_ = nullptr;
     QTableView* grid_ = nullptr;
     QPushButton* action_ = nullptr;
+    QPushButton* history_ = nullptr;
     QPushButton* exit_ = nullptr;
     bool showing_ = false; // the grid is being repositioned from the list, not by the user
 };

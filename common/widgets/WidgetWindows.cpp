@@ -83,6 +83,8 @@ QString windowTitle(Window window) {
         return QStringLiteral("Importar");
     case Window::FrmConsist:
         return QStringLiteral("Inconsistencias detectadas");
+    case Window::FrmHistorial:
+        return QStringLiteral("Historial de cambios");
     }
     return {};
 }

@@ -4,6 +4,7 @@
 #include "common/widgets/WidgetWindows.h"
 #include "declaration/widgets/Frm947Dialog.h"
 #include "declaration/widgets/FrmConsistDialog.h"
+#include "declaration/widgets/FrmHistorialDialog.h"
 
 namespace ret {
 
@@ -14,6 +15,9 @@ void registerDeclarationWindows(WidgetWindows& windows, Session& session) {
     });
     windows.registerWindow(Window::FrmConsist, [s](QWidget* parent) -> std::unique_ptr<QDialog> {
         return std::make_unique<FrmConsistDialog>(s->Inconsistencies, parent);
+    });
+    windows.registerWindow(Window::FrmHistorial, [s](QWidget* parent) -> std::unique_ptr<QDialog> {
+        return std::make_unique<FrmHistorialDialog>(s->History, parent);
     });
 }
 

@@ -547,7 +547,7 @@ TEST_F(Frm947Test, ANewDeclarationNeverTakesTheDataOfARegisteredOne) {
     a.payment.importe = "650";
     a.rectification = "1";
     a.modalityCode = "01";
-    ASSERT_EQ(saveDeclaration(*db, a, kToday), 0);
+    ASSERT_EQ(saveDeclaration(*db, a, kToday).estado, 0);
 
     const QString other = "20512345671"; // the second contributor of the list
     enum Kind { Contributor, Period, Modality };

@@ -39,7 +39,7 @@ public:
     }
 
     // Stores the staged detail again: the declaration is consistent once more.
-    void save() { saveDeclaration(db_, in_, QDate(2010, 8, 5)); }
+    void save() { in_.loaded = saveDeclaration(db_, in_, QDate(2010, 8, 5)).stored; }
 
 private:
     void subject(const QString& ruc, std::initializer_list<Voucher> vouchers) {

@@ -5,6 +5,9 @@
 #include "tools/retsetup/Catalogue.h"
 #include "tools/retsetup/HelpPages.h"
 
+#include "common/ChangeRecord.h"
+
+#include "tests/support/SampleDeclaration.h"
 #include "tests/support/SampleEnvironment.h"
 #include "tests/support/ScriptedMessages.h"
 
@@ -12,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QUuid>
 
 using namespace ret;
 
@@ -209,4 +213,86 @@ TEST_P(InstallerTest, TheHelpGoesIntoTheModulesDirectory) {
     EXPECT_TRUE(messages.shown[0].text.startsWith("No se pudo grabar el archivo"))
         << messages.shown[0].text.toStdString();
     EXPECT_TRUE(open()->tableExists("F947RPCAB"));
+}
+
+// An environment made before the record of changes existed gets it from the installer, with
+// every declaration it holds kept, and the record takes no change but additions.
+TEST_P(InstallerTest, AnEarlierEnvironmentGetsTheRecordAndKeepsItsDeclarations) {
+    {
+        auto db = open();
+        test::SampleDeclaration sample(*db);
+        for (const TableDef& t : recordTables())
+            db->execute("DROP TABLE " + t.name);
+    }
+    ASSERT_EQ(count("SELECT count(*) FROM CAB"), 1);
+    ASSERT_EQ(install(), 0);
+    EXPECT_EQ(texts(), QStringList());
+    auto db = open();
+    for (const TableDef& t : recordTables())
+        EXPECT_TRUE(db->tableExists(t.name)) << t.name.toStdString();
+    EXPECT_EQ(count("SELECT count(*) FROM CAB"), 1);
+    EXPECT_EQ(count("SELECT count(*) FROM F947RPDETDET"), 3);
+    // a declaration stored before versions were kept has version 0, and its next save is 1
+    EXPECT_EQ(storedVersion(*db, {"20100070970", "201007"}).version, 0);
+    db->execute("INSERT INTO F947BITACORA (num_entrada, fec_hora, accion, tip_doc_d, doc_id_d, "
+                "periodo, formulario, version) VALUES (1, ?, 'x', 6, '1', '201007', '0947', 1)",
+                {QDateTime(QDate(2010, 8, 5), QTime(10, 0))});
+    for (const char* sql : {"UPDATE F947BITACORA SET accion = 'y'", "DELETE FROM F947BITACORA"})
+        EXPECT_THROW(db->execute(QString::fromLatin1(sql)), DbError) << sql;
+    EXPECT_EQ(count("SELECT count(*) FROM F947BITACORA WHERE accion = 'x'"), 1);
+}
+
+// On a server, the role the programs work with may read and add to the record, never change or
+// remove its entries, even when it was given every right on every table before the installer
+// ran; the owner is refused by the record's own rule.
+TEST_P(InstallerTest, OnAServerTheWorkingRoleMayOnlyReadAndAddToTheRecord) {
+    if (engine() != test::Engine::Postgres)
+        GTEST_SKIP() << "roles are the server's";
+    if (!ready())
+        return;
+    const QString role =
+        "ret_trabajo_" + QUuid::createUuid().toString(QUuid::Id128).left(12).toLower();
+    auto owner = open();
+    owner->execute("CREATE ROLE " + role + " LOGIN");
+    struct DropRole {
+        Database& db;
+        QString role;
+        ~DropRole() {
+            try {
+                db.execute("DROP OWNED BY " + role);
+                db.execute("DROP ROLE " + role);
+            } catch (const DbError&) {
+                // the test server goes at the end of the run, roles and all
+            }
+        }
+    } dropRole{*owner, role};
+    owner->execute("GRANT SELECT, INSERT, UPDATE, DELETE, TRUNCATE ON ALL TABLES IN SCHEMA "
+                   "public TO " +
+                   role);
+    ASSERT_EQ(install(), 0);
+    EXPECT_EQ(texts(), QStringList());
+
+    auto worker = Database::openServer(environment->server() + " user=" + role);
+    worker->execute("INSERT INTO F947BITACORA (num_entrada, fec_hora, accion, tip_doc_d, doc_id_d, "
+                    "periodo, formulario, version) VALUES (1, ?, 'x', 6, '1', '201007', '0947', 1)",
+                    {QDateTime(QDate(2010, 8, 5), QTime(10, 0))});
+    EXPECT_EQ(worker->scalar("SELECT count(*) FROM F947BITACORA")->toInt(), 1);
+    for (const char* sql : {"UPDATE F947BITACORA SET accion = 'y'", "DELETE FROM F947BITACORA",
+                            "TRUNCATE F947BITACORA"}) {
+        try {
+            worker->execute(QString::fromLatin1(sql));
+            ADD_FAILURE() << sql << " was allowed";
+        } catch (const DbError& e) {
+            EXPECT_EQ(e.number(), dberr::NoPermission) << sql;
+        }
+    }
+    // the rest of the module's tables stay the working role's to change
+    worker->execute("DELETE FROM F947VERSION");
+    try {
+        owner->execute("DELETE FROM F947BITACORA");
+        ADD_FAILURE() << "the owner deleted an entry";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.description(), setup::kRecordRefusal);
+    }
+    EXPECT_EQ(count("SELECT count(*) FROM F947BITACORA"), 1);
 }

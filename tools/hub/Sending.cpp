@@ -1,5 +1,6 @@
 #include "tools/hub/Sending.h"
 
+#include "common/ChangeRecord.h"
 #include "common/Configuration.h"
 #include "common/Connection.h"
 #include "common/Database.h"
@@ -100,7 +101,7 @@ const TableDef& sendingNumbersTable() {
 }
 
 SendResult sendDeclaration(Database& db, const QString& ruc, const QString& period,
-                           const QDate& today) {
+                           const QDate& today, const Actor& actor) {
     const QVariantList key{kRucDocument, ruc, period, kForm};
     SendResult result;
     try {
@@ -114,6 +115,9 @@ SendResult sendDeclaration(Database& db, const QString& ruc, const QString& peri
         }
         result.correl = nextCorrel(db, key);
         result.control = newControl(db, key, result.correl);
+        // a new copy: no other program can have stored one under this correl
+        RecordedChange change(db, {ruc, period, kForm, result.correl}, actor, action::kEnviada,
+                              std::nullopt);
 
         const std::map<QString, QVariant> sent{{QStringLiteral("correl"), result.correl}};
         const std::map<QString, QVariant> header{{QStringLiteral("correl"), result.correl},
@@ -126,6 +130,7 @@ SendResult sendDeclaration(Database& db, const QString& ruc, const QString& peri
             copyRows(db, tableDef(QLatin1String(from)), target, key,
                      target.name == QLatin1String("HCAB") ? header : sent);
         }
+        change.record();
         tx.commit();
         result.ok = true;
     } catch (const DbError& e) {
@@ -288,7 +293,8 @@ SendingOutcome sendUnderNumber(Database& db, const Configuration& config,
                        summary.err);
     if (summary.code != 0)
         return refused(QStringLiteral("retsumm did not run, nothing was sent: ") + summary.err);
-    const SendResult sent = sendDeclaration(db, ruc, period, QDate::currentDate());
+    const SendResult sent = sendDeclaration(db, ruc, period, QDate::currentDate(),
+                                            Actor::here(config.currentUser, QStringLiteral("hub")));
     if (!sent.ok)
         return refused(sent.error);
     QString report;

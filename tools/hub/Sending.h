@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/ChangeRecord.h"
+
 #include <QDate>
 #include <QString>
 #include <QTextStream>
@@ -26,9 +28,11 @@ struct SendResult {
 
 // The integrator's sending of a registered declaration (the contributor's RUC and the period):
 // one new copy of its CAB, DET and module rows in the history tables, under the next correl,
-// all in one transaction. Nothing is written when it fails.
+// all in one transaction with its entry in the record of changes. Nothing is written when it
+// fails.
 SendResult sendDeclaration(Database& db, const QString& ruc, const QString& period,
-                           const QDate& today);
+                           const QDate& today,
+                           const Actor& actor = Actor::here({}, QStringLiteral("hub")));
 
 struct SendingOutcome {
     bool sent = false;

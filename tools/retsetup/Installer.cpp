@@ -189,12 +189,17 @@ void Installer::createMissingTables() {
         return;
     }
     const SqlDialect& dialect = db_->dialect();
-    for (const TableDef& t : moduleTables()) {
-        if (existing.contains(t.name.toUpper()))
-            continue;
-        for (const QString& sql : dialect.createTable(t))
-            execute(sql);
+    for (const auto* tables : {&moduleTables(), &recordTables()}) {
+        for (const TableDef& t : *tables) {
+            if (existing.contains(t.name.toUpper()))
+                continue;
+            for (const QString& sql : dialect.createTable(t))
+                execute(sql);
+        }
     }
+    // the record of changes is only added to, on new databases and on those made before it
+    for (const QString& sql : dialect.appendOnly(QStringLiteral("F947BITACORA"), kRecordRefusal))
+        execute(sql);
     const QStringList names = {QStringLiteral("des_razon"), QStringLiteral("des_apellido_p"),
                                QStringLiteral("des_apellido_m"), QStringLiteral("des_nombres")};
     for (const char* t : {"F947RPCAB", "HF947RPCAB", "TMPF947RPCAB"}) {

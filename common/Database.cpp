@@ -216,8 +216,13 @@ DbError mapServerError(const QSqlError& error, const QString& subject) {
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     const int number = serverNumber(state, text);
     // a rule of the database's owner speaks for itself, as on the file
-    if (state == QLatin1String("P0001"))
-        return DbError(SQLITE_CONSTRAINT_TRIGGER, text);
+    if (state == QLatin1String("P0001")) {
+        // "ERROR:  text", then the server's context lines
+        QString message = text.section(QLatin1Char('\n'), 0, 0).trimmed();
+        if (message.startsWith(QLatin1String("ERROR:")))
+            message = message.mid(6).trimmed();
+        return DbError(SQLITE_CONSTRAINT_TRIGGER, message);
+    }
     if (number == 0)
         return DbError(-1, describe(0, subject));
     const bool aboutTable = number == dberr::TableExists || number == dberr::TableNotFound;
@@ -445,6 +450,9 @@ void Database::configureServer(int lockTimeoutMs) {
     QSqlQuery q(db_);
     // a statement that waits for another's lock gives up after the same time as on the file
     if (!q.exec(QStringLiteral("SET lock_timeout = %1").arg(lockTimeoutMs)))
+        throw q.lastError();
+    // the server's notices are in English and for its administrator, never for a user
+    if (!q.exec(QStringLiteral("SET client_min_messages = warning")))
         throw q.lastError();
     const QString installed = QStringLiteral("SELECT 1 FROM pg_proc WHERE proname = 'ret_num'");
     if (!q.exec(installed))

@@ -29,9 +29,11 @@ protected:
     void SetUp() override {
         ASSERT_EQ(hub::prepareSampleEnvironment(tmp.path(), kUser), QString());
         db = Database::open(path("velkar/HUB000.db"));
-        for (const TableDef& t : moduleTables()) {
-            for (const QString& sql : db->dialect().createTable(t))
-                db->execute(sql);
+        for (const auto* tables : {&moduleTables(), &recordTables()}) {
+            for (const TableDef& t : *tables) {
+                for (const QString& sql : db->dialect().createTable(t))
+                    db->execute(sql);
+            }
         }
         session.db = db.get();
         session.messages = &messages;

@@ -146,3 +146,41 @@ TEST_F(DeclarationDeleteTest, ADeleteThatFailsPartWayChangesNothingAndSaysWhy) {
         << messages.shown[3].text.toStdString();
     EXPECT_FALSE(db->inTransaction());
 }
+
+// A declaration that another program saved after the list was read is not deleted: the user is
+// told who saved it, the list is read again, and a second deletion from it goes through, with
+// its entry in the record.
+TEST_F(DeclarationDeleteTest, ADeclarationSavedSinceItWasListedIsNotDeleted) {
+    addDeclaration(kAndina, "200206");
+    session.OperationMode = 3;
+    session.SentMode = false;
+    list.emplace(session, ListKind::Registered);
+    list->load();
+    ASSERT_EQ(list->rowCount(), 1);
+    {
+        Transaction tx(*db);
+        RecordedChange(*db, {kAndina, "200206"}, Actor::here("OTRA", "retdecl"),
+                       action::kModificada, std::nullopt)
+            .record();
+        tx.commit();
+    }
+    messages.answers = {MsgAnswer::Yes, MsgAnswer::Yes};
+    list->act();
+    EXPECT_EQ(rowsOf(kRegisteredTables, kAndina, "200206"), std::vector<int>({2, 1, 1, 1, 1}));
+    ASSERT_EQ(messages.shown.size(), 2u);
+    const Message& told = messages.shown[1];
+    EXPECT_EQ(told.title, "Eliminar Declaraciones");
+    EXPECT_TRUE(told.text.startsWith(QString::fromUtf8("Otro programa grabó esta declaración.")))
+        << told.text.toStdString();
+    EXPECT_TRUE(told.text.contains("OTRA")) << told.text.toStdString();
+    EXPECT_TRUE(told.text.contains(QString::fromUtf8("No se eliminó la declaración")));
+
+    list->act();
+    EXPECT_EQ(rowsOf(kRegisteredTables, kAndina, "200206"), std::vector<int>({0, 0, 0, 0, 0}));
+    const auto entries = declarationHistory(*db, kAndina, "200206", "0947");
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].action, action::kEliminada);
+    EXPECT_EQ(entries[0].version, 2);
+    EXPECT_TRUE(entries[0].digestAfter.isEmpty());
+    EXPECT_FALSE(entries[0].digestBefore.isEmpty());
+}

@@ -88,6 +88,7 @@ TEST_P(SharedDeclarationTest, TheSecondOfTwoWindowsIsToldAndWritesNothingAndKeep
     const auto b = second->open();
     a->setBox(404, "5");
     b->setBox(404, "7");
+    b->markChanged(); // as typing does
 
     ASSERT_TRUE(a->grabar()) << first->lastText().toStdString();
     const QString digestAfterFirst = storedDigest(*db, {kRuc, kPeriod});
@@ -180,9 +181,10 @@ TEST_P(SharedDeclarationTest, ANewDeclarationThatAnotherRegisteredMeanwhileIsNev
 TEST_P(SharedDeclarationTest, EveryChangeHasOneEntryThatChainsTheStoredStates) {
     if (!ready())
         return;
-    const auto w = desk("retdecl")->open();
+    const auto d = desk("retdecl");
+    const auto w = d->open();
     w->setBox(404, "5");
-    ASSERT_TRUE(w->grabar());
+    ASSERT_TRUE(w->grabar()) << d->lastText().toStdString();
     const hub::SendResult sent = hub::sendDeclaration(*db, kRuc, kPeriod, QDate(2010, 8, 10),
                                                       Actor::here("CONTADOR", "hub"));
     ASSERT_TRUE(sent.ok) << sent.error.toStdString();

@@ -28,8 +28,10 @@ constexpr int kMoments = 10; // kills of each case by default
 // A database whose module tables were never created, nor the installer's rows written.
 void withoutModuleTables(const StressEnvironment& env) {
     auto db = env.openDatabase();
-    for (const TableDef& t : moduleTables())
-        db->execute(QStringLiteral("DROP TABLE ") + t.name);
+    for (const auto* tables : {&moduleTables(), &recordTables()}) {
+        for (const TableDef& t : *tables)
+            db->execute(QStringLiteral("DROP TABLE ") + t.name);
+    }
     db->execute(QStringLiteral("DELETE FROM reportes"));
     db->execute(QStringLiteral("DELETE FROM envio_t"));
     for (const ParamRow& p : seededParameters())

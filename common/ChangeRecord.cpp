@@ -88,6 +88,12 @@ Actor Actor::here(const QString& user, const QString& program) {
 ConflictError::ConflictError(Kind kind, std::optional<RecordEntry> last)
     : DbError(kWriteConflict, conflictText(kind)), kind_(kind), last_(std::move(last)) {}
 
+void makeRecordAppendOnly(Database& db) {
+    for (const QString& sql :
+         db.dialect().appendOnly(QStringLiteral("F947BITACORA"), kRecordRefusal))
+        db.execute(sql);
+}
+
 LoadedVersion storedVersion(Database& db, const RecordKey& key) {
     LoadedVersion v;
     const QString header = key.sent() ? QStringLiteral("HCAB") : QStringLiteral("CAB");

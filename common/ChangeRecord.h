@@ -50,6 +50,13 @@ inline const QString kEnviada = QString::fromUtf8("Envío: copia a las tablas hi
 inline const QString kNumeroOrden = QString::fromUtf8("Registro del número de orden");
 } // namespace action
 
+// What refuses a change or removal of an entry of the record, on every engine.
+inline const QString kRecordRefusal =
+    QString::fromUtf8("El historial de cambios de las declaraciones no se puede modificar ni "
+                      "borrar.");
+// Makes the record append-only in `db` (each statement may be run again).
+void makeRecordAppendOnly(Database& db);
+
 // One entry of the record.
 struct RecordEntry {
     qint64 number = 0;

@@ -23,7 +23,7 @@ namespace {
 const QString kRuc = QStringLiteral("20100070970");
 const QString kPeriod = QStringLiteral("201009");
 const QStringList kDirs = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
-constexpr int kLines = 300;
+constexpr int kLines = 3000; // as many as an office's monthly file
 constexpr int kConflictExit = 3;
 
 // The voucher numbers of directory i's file.

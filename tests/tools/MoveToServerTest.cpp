@@ -97,6 +97,9 @@ TEST_P(MoveToServerTest, EveryTableGoesAcrossWholeAndTheProgramsFollow) {
         << moved.out.toStdString();
     EXPECT_EQ(contents(*db), before);
     EXPECT_EQ(ret::Profile(profile()).read("Options", "DBServer"), server());
+    // the record of changes came across, and stays one that is only added to
+    ASSERT_FALSE(before.at("F947BITACORA").isEmpty());
+    EXPECT_THROW(db->execute("DELETE FROM F947BITACORA"), ret::DbError);
 
     // the programs now work on the server: a second sending takes the next numbers there
     const Run again = hub({"send", "20100070970", "201007"});

@@ -1,5 +1,6 @@
 #include "tools/hub/Move.h"
 
+#include "common/ChangeRecord.h"
 #include "common/Configuration.h"
 #include "common/Database.h"
 #include "common/Profile.h"
@@ -90,6 +91,9 @@ int moveToServer(const QString& profilePath, const QString& conninfo, QTextStrea
             }
             rows += copied;
         }
+        // the record of changes stays one that is only added to
+        if (to->tableExists(QStringLiteral("F947BITACORA")))
+            makeRecordAppendOnly(*to);
         tx.commit();
         FileWriteError why;
         if (!profile.write(kOptions, QStringLiteral("DBServer"), conninfo, &why)) {

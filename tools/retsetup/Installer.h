@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ChangeRecord.h"
 #include "common/Configuration.h"
 #include "common/Database.h"
 
@@ -15,9 +16,7 @@ namespace ret::setup {
 inline const QString kTitle = QStringLiteral("Mensaje");
 inline const QString kSqlErrorTitle = QStringLiteral("Error al Ejecutar Sentencia SQL");
 inline const QString kForm = QStringLiteral("0947");
-inline const QString kRecordRefusal =
-    QString::fromUtf8("El historial de cambios de las declaraciones no se puede modificar ni "
-                      "borrar.");
+using ret::kRecordRefusal;
 
 // The table installer: creates the module's tables when missing and writes its parameter rows,
 // report codes and sending catalogue, and puts the help's pages in the module's directory.

@@ -112,6 +112,11 @@ TEST_F(DeclarationDeleteTest, DeletingASentCopyRemovesThatCorrelOnly) {
     EXPECT_EQ(rowsOf(kSentTables, kPenaloza, "200206", "001"), std::vector<int>({1, 1, 1, 1, 1}));
     ASSERT_EQ(l.rowCount(), 2);
     EXPECT_EQ(l.row(0)[DeclarationList::Correl], "002");
+    const auto entries = declarationHistory(*db, kAndina, "200206", "0947");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].action, action::kEliminadaEnviada);
+    EXPECT_EQ(entries[0].key.correl, "001");
+    EXPECT_EQ(entries[0].actor.user, kUser);
 }
 
 TEST_F(DeclarationDeleteTest, ADeleteThatFailsPartWayChangesNothingAndSaysWhy) {

@@ -269,3 +269,40 @@ TEST_F(DeclarationListTest, AFailedQueryIsReportedAndLeavesAnEmptyDisabledList) 
     EXPECT_TRUE(messages.shown[0].text.contains("CONT")) << messages.shown[0].text.toStdString();
     EXPECT_TRUE(messages.shown[0].text.contains('\n'));
 }
+
+// "Historial..." shows the record of the chosen declaration only, newest first.
+TEST_F(DeclarationListTest, TheHistoryShowsTheChosenDeclarationsChanges) {
+    addDeclaration(kAndina, "200206");
+    addDeclaration(kPenaloza, "200207");
+    const auto change = [&](const QString& ruc, const QString& periodo, const QString& what) {
+        Transaction tx(*db);
+        RecordedChange(*db, {ruc, periodo}, Actor::here(kUser, "retdecl"), what, std::nullopt)
+            .record();
+        tx.commit();
+    };
+    change(kAndina, "200206", action::kNueva);
+    change(kPenaloza, "200207", action::kNueva);
+    change(kAndina, "200206", action::kModificada);
+    session.OperationMode = 1;
+    DeclarationList list(session, ListKind::Registered);
+    list.load();
+    for (int r = 0; r < list.rowCount(); ++r) {
+        if (list.displayText(r, 0) == kAndina)
+            list.setCurrentRow(r);
+    }
+    QString shown;
+    windows.play[Window::FrmHistorial] = [&] { shown = session.History; };
+    list.historial();
+
+    ASSERT_EQ(windows.opened.size(), 1u);
+    EXPECT_EQ(windows.opened[0].window, Window::FrmHistorial);
+    EXPECT_TRUE(shown.startsWith(
+        QString::fromUtf8("Historial de cambios de la declaración del RUC %1, período 06/2002")
+            .arg(kAndina)))
+        << shown.toStdString();
+    const qsizetype modified = shown.indexOf(action::kModificada + " (versión 2)");
+    const qsizetype created = shown.indexOf(action::kNueva + " (versión 1)");
+    EXPECT_GE(modified, 0) << shown.toStdString();
+    EXPECT_GT(created, modified) << "newest first";
+    EXPECT_EQ(shown.count(QStringLiteral("Usuario: ") + kUser), 2);
+}

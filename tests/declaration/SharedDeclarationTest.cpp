@@ -176,6 +176,45 @@ TEST_P(SharedDeclarationTest, ANewDeclarationThatAnotherRegisteredMeanwhileIsNev
               0);
 }
 
+// A new declaration's window whose declaration another program registered meanwhile writes
+// nothing over it: the header's check finds it registered (and, should the other program
+// register it between that check and the save, the save's own check under the write lock).
+TEST_P(SharedDeclarationTest, ANewWindowNeverOverwritesTheDeclarationAnotherRegisteredMeanwhile) {
+    if (!ready())
+        return;
+    const QString ruc = QStringLiteral("20512345671");
+    const auto d = desk("nueva");
+    d->session.OperationMode = 0;
+    Frm947 w(d->session);
+    w.load();
+    for (size_t i = 0; i < w.contributors().size(); ++i) {
+        if (w.contributors()[i].ruc() == ruc)
+            w.chooseContributor(int(i));
+    }
+    w.chooseModality(0);
+    w.setPeriodText("07/2010");
+    w.setRectification(false);
+    ASSERT_EQ(w.ruc(), ruc);
+    w.setBox(404, "7");
+
+    SaveInput other;
+    other.id.ruc = ruc;
+    other.id.period = kPeriod;
+    other.boxes[404] = QStringLiteral("3");
+    other.actor = Actor::here("SUPERVISOR", "otra");
+    saveDeclaration(*db, other, QDate(2010, 8, 5));
+
+    EXPECT_FALSE(w.grabar());
+    EXPECT_EQ(d->lastText(), QString::fromUtf8("La declaración ya ha sido registrada."));
+    EXPECT_EQ(w.box(404), "7");
+    EXPECT_EQ(count("SELECT count(*) FROM CAB WHERE doc_id_d = ?", {ruc}), 1);
+    EXPECT_EQ(count("SELECT count(*) FROM DET WHERE doc_id_d = ? AND casilla = '404' AND "
+                    "i_valor = '3'",
+                    {ruc}),
+              1);
+    EXPECT_EQ(declarationHistory(*db, ruc, kPeriod, "0947").size(), 1u);
+}
+
 // Every kind of change, in order, each with one entry whose state before is the state the
 // entry before it left.
 TEST_P(SharedDeclarationTest, EveryChangeHasOneEntryThatChainsTheStoredStates) {

@@ -1,4 +1,5 @@
 #include "import/BatchImport.h"
+#include "common/ChangeRecord.h"
 #include "common/Profile.h"
 #include "import/frmTransferencia.h"
 #include "tools/hub/SampleData.h"
@@ -121,5 +122,20 @@ TEST_P(BatchImportTest, ItsMessagesCarryTheWindowsTitles) {
         EXPECT_EQ(messages.shown[0].icon, c.icon);
         EXPECT_TRUE(messages.shown[0].text.startsWith(c.text))
             << messages.shown[0].text.toStdString();
+    }
+}
+
+// A batch import that saves is recorded as one, new or not, under the batch's own name.
+TEST_P(BatchImportTest, ItsSaveIsRecordedAsAnImport) {
+    for (const QString& expected : {action::kImportadaNueva, action::kImportada}) {
+        QString output;
+        QTextStream out(&output);
+        runBatchImport({path("in"), "20100070970", "201007", "--save"}, Profile(path("HUB000.INI")),
+                       messages, out);
+        const auto entries = declarationHistory(*db, "20100070970", "201007", "0947");
+        ASSERT_FALSE(entries.empty()) << output.toStdString();
+        EXPECT_EQ(entries.front().action, expected);
+        EXPECT_EQ(entries.front().actor.program, "retdecl --import");
+        EXPECT_EQ(entries.front().actor.user, "CONTADOR");
     }
 }

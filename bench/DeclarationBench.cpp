@@ -4,6 +4,7 @@
 // Payment vouchers: 3 behind every even voucher and 2 behind every odd one (50,000 for the
 // default 5,000 subjects with 4 vouchers each).
 #include "bench/BenchEnvironment.h"
+#include "common/ChangeRecord.h"
 #include "common/Database.h"
 #include "declaration/DeclarationStore.h"
 #include "tools/retcheck/Checks.h"
@@ -90,6 +91,12 @@ int main(int argc, char** argv) {
     saveDeclaration(*db, in, QDate::currentDate());
     const double save = seconds(t);
 
+    // what the save's record costs: a digest of the stored rows' check values, taken before
+    // and after every save
+    t.restart();
+    const QString digest = storedDigest(*db, recordKey(in.id));
+    const double digesting = seconds(t);
+
     CommandRecord record;
     record.documentType = QStringLiteral("06");
     record.documentNumber = in.id.ruc;
@@ -115,6 +122,8 @@ int main(int argc, char** argv) {
                 engine, save / engine);
     std::printf("open:  %.3f s  (staging, list of %zu, totals %s / %s; ratio %.1f)\n", open,
                 list.size(), qPrintable(totals.first), qPrintable(totals.second), open / engine);
+    std::printf("digest: %.3f s  (of the stored rows' check values, %s...; ratio %.2f)\n",
+                digesting, qPrintable(digest.left(12)), digesting / engine);
     std::printf("check: %.3f s  (the send-verification checks, %zu inconsistencies)\n", verify,
                 found.size());
     return 0;

@@ -128,29 +128,38 @@ std::vector<RecordEntry> declarationHistory(Database& db, const QString& ruc, co
     return entries;
 }
 
-QString storedDigest(Database& db, const RecordKey& key) {
+QString CheckDigest::result() const {
     QCryptographicHash hash(QCryptographicHash::Sha256);
     bool any = false;
-    for (const QString& table : storedTables(key)) {
-        // the sent payment vouchers are keyed without the document type
-        QString condition = where(key);
-        if (table == QLatin1String("HF947RPDETDET"))
-            condition.replace(QStringLiteral("tip_doc_d = 6 AND "), QString());
-        std::vector<QString> checks;
-        Cursor c = db.queryRows(QStringLiteral("SELECT cNumero FROM ") + table + condition,
-                                keyParams(key));
-        while (c.next())
-            checks.push_back(c.text(0));
+    for (const auto& [table, values] : checks_) {
+        if (values.empty())
+            continue;
+        any = true;
         // the order rows come back in is the engine's: the digest is of the values alone
-        std::sort(checks.begin(), checks.end());
-        any = any || !checks.empty();
-        hash.addData(QStringLiteral("%1 %2\n").arg(table).arg(checks.size()).toUtf8());
-        for (const QString& check : checks) {
+        std::vector<QString> sorted = values;
+        std::sort(sorted.begin(), sorted.end());
+        hash.addData(QStringLiteral("%1 %2\n").arg(table).arg(sorted.size()).toUtf8());
+        for (const QString& check : sorted) {
             hash.addData(check.toUtf8());
             hash.addData(QByteArrayView("\n", 1));
         }
     }
     return any ? QString::fromLatin1(hash.result().toHex()) : QString();
+}
+
+QString storedDigest(Database& db, const RecordKey& key) {
+    CheckDigest digest;
+    for (const QString& table : storedTables(key)) {
+        // the sent payment vouchers are keyed without the document type
+        QString condition = where(key);
+        if (table == QLatin1String("HF947RPDETDET"))
+            condition.replace(QStringLiteral("tip_doc_d = 6 AND "), QString());
+        Cursor c = db.queryRows(QStringLiteral("SELECT cNumero FROM ") + table + condition,
+                                keyParams(key));
+        while (c.next())
+            digest.add(table, c.text(0));
+    }
+    return digest.result();
 }
 
 RecordedChange::RecordedChange(Database& db, RecordKey key, Actor actor, QString action,
@@ -173,7 +182,7 @@ RecordedChange::RecordedChange(Database& db, RecordKey key, Actor actor, QString
     digestBefore_ = storedDigest(db_, key_);
 }
 
-LoadedVersion RecordedChange::record(const QDateTime& at) {
+LoadedVersion RecordedChange::record(const CheckDigest* written, const QDateTime& at) {
     LoadedVersion after = storedVersion(db_, key_);
     after.version = before_.version + 1;
     if (db_.execute(QStringLiteral("UPDATE F947VERSION SET version = ?") + kVersionWhere,
@@ -185,7 +194,7 @@ LoadedVersion RecordedChange::record(const QDateTime& at) {
     // numbered under the write lock that the transaction holds, so no two entries share one
     const auto last = db_.scalar(QStringLiteral("SELECT MAX(num_entrada) FROM F947BITACORA"));
     const qint64 number = last && !last->isNull() ? last->toLongLong() + 1 : 1;
-    const QString digestAfter = storedDigest(db_, key_);
+    const QString digestAfter = written ? written->result() : storedDigest(db_, key_);
     const auto orNull = [](const QString& s) { return s.isEmpty() ? QVariant() : QVariant(s); };
     db_.execute(QStringLiteral("INSERT INTO F947BITACORA (num_entrada, fec_hora, usuario, equipo, "
                                "programa, accion, tip_doc_d, doc_id_d, periodo, formulario, "

@@ -94,6 +94,21 @@ std::optional<RecordEntry> lastEntry(Database& db, const RecordKey& key);
 std::vector<RecordEntry> declarationHistory(Database& db, const QString& ruc, const QString& period,
                                             const QString& form);
 
+// The check values of a declaration's rows, table by table, and their digest: the same
+// whatever order the rows come in, and the same whether the values were read back or taken as
+// they were written.
+class CheckDigest {
+public:
+    void add(const QString& table, const QString& check) {
+        checks_[table.toUpper()].push_back(check);
+    }
+    // Empty when no value was added.
+    QString result() const;
+
+private:
+    std::map<QString, std::vector<QString>> checks_;
+};
+
 // A digest of the check values of every stored row of the declaration or copy (its header,
 // boxes and detail); empty when nothing is stored.
 QString storedDigest(Database& db, const RecordKey& key);
@@ -110,8 +125,11 @@ public:
 
     // The stored state before the change.
     const LoadedVersion& before() const { return before_; }
-    // Raises the version, adds the entry and returns the state after the change.
-    LoadedVersion record(const QDateTime& at = QDateTime::currentDateTime());
+    // Raises the version, adds the entry and returns the state after the change. `written`:
+    // the check values of every row the declaration holds after the change, when the change
+    // itself wrote them all; else the stored rows are read for the digest.
+    LoadedVersion record(const CheckDigest* written = nullptr,
+                         const QDateTime& at = QDateTime::currentDateTime());
 
 private:
     Database& db_;

@@ -37,15 +37,20 @@ QString prefixed(const DeclarationId& id, const char* table) {
 
 // Inserts rows of a table with their check value computed over the values given, many rows to
 // a statement; finish() sends the last of them.
+// The check values go to `digest` too, when one is given.
 class RowWriter {
 public:
-    RowWriter(Database& db, const QString& table)
-        : def_(tableDef(table)), insert_(RowBatch::insertInto(db, def_)) {}
+    RowWriter(Database& db, const QString& table, CheckDigest* digest)
+        : def_(tableDef(table)), insert_(RowBatch::insertInto(db, def_)), digest_(digest) {}
 
     // `row` holds every column but the check column.
     void write(QVariantList row) {
+        // the check value is computed over the row with its own column still empty
         row << QVariant();
-        row.back() = CalculaCNumero(row, def_.checkKeyLength);
+        const QString check = CalculaCNumero(row, def_.checkKeyLength);
+        if (digest_)
+            digest_->add(def_.name, check);
+        row.back() = check;
         insert_.add(row);
     }
     void finish() { insert_.flush(); }
@@ -53,6 +58,7 @@ public:
 private:
     const TableDef& def_;
     RowBatch insert_;
+    CheckDigest* digest_;
 };
 
 QVariantList keyRow(const DeclarationId& id) {
@@ -83,8 +89,8 @@ public:
         values_[code] = storedAsGiven(number) ? v : formatText(v, QStringLiteral("###########0"));
     }
 
-    void write() {
-        RowWriter det(db_, QStringLiteral("DET"));
+    void write(CheckDigest& digest) {
+        RowWriter det(db_, QStringLiteral("DET"), &digest);
         for (const auto& [code, value] : values_) {
             const QString idcasilla =
                 code == QLatin1String("410") ? QStringLiteral("05") : QStringLiteral("01");
@@ -99,7 +105,8 @@ private:
     std::map<QString, QString> values_;
 };
 
-void writeHeader(Database& db, const SaveInput& in, int estado, const QDate& today) {
+void writeHeader(Database& db, const SaveInput& in, int estado, const QDate& today,
+                 CheckDigest& digest) {
     const TableDef& cab = tableDef(QStringLiteral("CAB"));
     Cursor found = db.query(QStringLiteral("SELECT * FROM CAB") + kKeyWhere, keyValues(in.id));
     const bool exists = found.next();
@@ -129,6 +136,7 @@ void writeHeader(Database& db, const SaveInput& in, int estado, const QDate& tod
     set("estado", estado);
     set("rectifica", in.rectification);
     row.back() = CalculaCNumero(row, cab.checkKeyLength);
+    digest.add(cab.name, row.back().toString());
 
     if (exists) {
         db.execute(QStringLiteral("DELETE FROM CAB") + kKeyWhere, keyValues(in.id));
@@ -182,12 +190,12 @@ std::map<QString, int> stagedVoucherCounts(Database& db) {
     return counts;
 }
 
-void rewriteSubjects(Database& db, const DeclarationId& id) {
+void rewriteSubjects(Database& db, const DeclarationId& id, CheckDigest& digest) {
     db.execute(QStringLiteral("DELETE FROM F947RPCAB") + kKeyWhere +
                    QStringLiteral(" AND tip_retencion = 'R' AND tip_doc_ret = 6"),
                keyValues(id));
     const auto counts = stagedVoucherCounts(db);
-    RowWriter out(db, QStringLiteral("F947RPCAB"));
+    RowWriter out(db, QStringLiteral("F947RPCAB"), &digest);
     Cursor c = db.queryRows(QStringLiteral(
         "SELECT num_doc_ret, des_razon, des_apellido_p, des_apellido_m, des_nombres, "
         "mto_base_rp, mto_imp_rp FROM TMPF947RPCAB WHERE tip_retencion = 'R' "
@@ -205,11 +213,12 @@ void rewriteSubjects(Database& db, const DeclarationId& id) {
     out.finish();
 }
 
-void rewriteVouchers(Database& db, const DeclarationId& id, const QString& rate) {
+void rewriteVouchers(Database& db, const DeclarationId& id, const QString& rate,
+                     CheckDigest& digest) {
     db.execute(QStringLiteral("DELETE FROM F947RPDET") + kKeyWhere +
                    QStringLiteral(" AND tip_retencion = 'R' AND tip_doc_ret = 6"),
                keyValues(id));
-    RowWriter out(db, QStringLiteral("F947RPDET"));
+    RowWriter out(db, QStringLiteral("F947RPDET"), &digest);
     Cursor c = db.queryRows(QStringLiteral(
         "SELECT num_doc_ret, num_serie_cp, num_cp, fec_emision_cp, mto_base_rp, mto_imp_rp "
         "FROM TMPF947RPDET WHERE tip_retencion = 'R' AND tip_doc_ret = 6"));
@@ -221,9 +230,9 @@ void rewriteVouchers(Database& db, const DeclarationId& id, const QString& rate)
     out.finish();
 }
 
-void rewritePayments(Database& db, const DeclarationId& id) {
+void rewritePayments(Database& db, const DeclarationId& id, CheckDigest& digest) {
     db.execute(QStringLiteral("DELETE FROM F947RPDETDET") + kKeyWhere, keyValues(id));
-    RowWriter out(db, QStringLiteral("F947RPDETDET"));
+    RowWriter out(db, QStringLiteral("F947RPDETDET"), &digest);
     Cursor c = db.queryRows(QStringLiteral(
         "SELECT num_doc_ret, num_serie_cp, num_cp, tip_cp_det, num_serie_det, num_cp_det, "
         "fec_emis_det, mto_cp_det FROM TMPF947RPDETDET"));
@@ -406,6 +415,18 @@ void deleteStagedRetentions(Database& db) {
 
 namespace {
 
+// Whether the declaration holds detail rows that the save does not rewrite (of a retention
+// kind other than "R" with a RUC): then what it wrote is not all that is stored.
+bool keepsOtherRows(Database& db, const DeclarationId& id) {
+    for (const char* table : {"F947RPCAB", "F947RPDET"}) {
+        if (db.scalar(QStringLiteral("SELECT 1 FROM %1").arg(QLatin1String(table)) + kKeyWhere +
+                          QStringLiteral(" AND NOT (tip_retencion = 'R' AND tip_doc_ret = 6)"),
+                      keyValues(id)))
+            return true;
+    }
+    return false;
+}
+
 const QString& saveAction(const SaveInput& in) {
     if (in.imported)
         return in.loaded.registered ? action::kImportada : action::kImportadaNueva;
@@ -424,7 +445,9 @@ SaveResult saveDeclaration(Database& db, const SaveInput& in, const QDate& today
 
     Transaction tx(db);
     RecordedChange change(db, recordKey(id), in.actor, saveAction(in), in.loaded);
-    writeHeader(db, in, estado, today);
+    // the save rewrites every row of the declaration: what it writes is what is stored after
+    CheckDigest written;
+    writeHeader(db, in, estado, today, written);
     const QString checksum = parameterChecksum(db, id.form);
     db.execute(QStringLiteral("DELETE FROM DET WHERE doc_id_d = ? AND periodo = ? AND "
                               "formulario = ?"),
@@ -452,9 +475,9 @@ SaveResult saveDeclaration(Database& db, const SaveInput& in, const QDate& today
     boxes.put(QStringLiteral("999"), p.formapago);
     boxes.put(QStringLiteral("599"), p.formapago);
 
-    rewriteSubjects(db, id);
-    rewriteVouchers(db, id, in.retentionRate);
-    rewritePayments(db, id);
+    rewriteSubjects(db, id, written);
+    rewriteVouchers(db, id, in.retentionRate, written);
+    rewritePayments(db, id, written);
 
     const DetailTotals vouchers = detailTotals(db, id, QStringLiteral("F947RPDET"));
     const DetailTotals payments = detailTotals(db, id, QStringLiteral("F947RPDETDET"));
@@ -463,8 +486,8 @@ SaveResult saveDeclaration(Database& db, const SaveInput& in, const QDate& today
     boxes.put(QStringLiteral("512"), vouchers.retention);
     boxes.put(QStringLiteral("513"), payments.count);
     boxes.put(QStringLiteral("514"), payments.base);
-    boxes.write();
-    const LoadedVersion stored = change.record();
+    boxes.write(written);
+    const LoadedVersion stored = change.record(keepsOtherRows(db, id) ? nullptr : &written);
     tx.commit();
     return {estado, stored};
 }

@@ -131,6 +131,7 @@ std::vector<RecordEntry> declarationHistory(Database& db, const QString& ruc, co
 QString CheckDigest::result() const {
     QCryptographicHash hash(QCryptographicHash::Sha256);
     bool any = false;
+    QByteArray text;
     for (const auto& [table, values] : checks_) {
         if (values.empty())
             continue;
@@ -138,11 +139,13 @@ QString CheckDigest::result() const {
         // the order rows come back in is the engine's: the digest is of the values alone
         std::vector<QString> sorted = values;
         std::sort(sorted.begin(), sorted.end());
-        hash.addData(QStringLiteral("%1 %2\n").arg(table).arg(sorted.size()).toUtf8());
+        text = QStringLiteral("%1 %2\n").arg(table).arg(sorted.size()).toUtf8();
+        text.reserve(text.size() + qsizetype(sorted.size()) * 7);
         for (const QString& check : sorted) {
-            hash.addData(check.toUtf8());
-            hash.addData(QByteArrayView("\n", 1));
+            text += check.toUtf8();
+            text += '\n';
         }
+        hash.addData(text);
     }
     return any ? QString::fromLatin1(hash.result().toHex()) : QString();
 }
@@ -156,8 +159,9 @@ QString storedDigest(Database& db, const RecordKey& key) {
             condition.replace(QStringLiteral("tip_doc_d = 6 AND "), QString());
         Cursor c = db.queryRows(QStringLiteral("SELECT cNumero FROM ") + table + condition,
                                 keyParams(key));
+        std::vector<QString>& checks = digest.of(table);
         while (c.next())
-            digest.add(table, c.text(0));
+            checks.push_back(c.text(0));
     }
     return digest.result();
 }

@@ -99,9 +99,9 @@ std::vector<RecordEntry> declarationHistory(Database& db, const QString& ruc, co
 // they were written.
 class CheckDigest {
 public:
-    void add(const QString& table, const QString& check) {
-        checks_[table.toUpper()].push_back(check);
-    }
+    // The values of one table (named as its definition names it), to add to.
+    std::vector<QString>& of(const QString& table) { return checks_[table]; }
+    void add(const QString& table, const QString& check) { of(table).push_back(check); }
     // Empty when no value was added.
     QString result() const;
 

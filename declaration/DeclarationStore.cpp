@@ -41,15 +41,16 @@ QString prefixed(const DeclarationId& id, const char* table) {
 class RowWriter {
 public:
     RowWriter(Database& db, const QString& table, CheckDigest* digest)
-        : def_(tableDef(table)), insert_(RowBatch::insertInto(db, def_)), digest_(digest) {}
+        : def_(tableDef(table)), insert_(RowBatch::insertInto(db, def_)),
+          checks_(digest ? &digest->of(def_.name) : nullptr) {}
 
     // `row` holds every column but the check column.
     void write(QVariantList row) {
         // the check value is computed over the row with its own column still empty
         row << QVariant();
         const QString check = CalculaCNumero(row, def_.checkKeyLength);
-        if (digest_)
-            digest_->add(def_.name, check);
+        if (checks_)
+            checks_->push_back(check);
         row.back() = check;
         insert_.add(row);
     }
@@ -58,7 +59,7 @@ public:
 private:
     const TableDef& def_;
     RowBatch insert_;
-    CheckDigest* digest_;
+    std::vector<QString>* checks_; // this table's values in the save's digest
 };
 
 QVariantList keyRow(const DeclarationId& id) {

@@ -231,6 +231,25 @@ TEST_F(ListDialogTest, TabLeavesTheGridForTheButtonsAndEnterPressesThem) {
     EXPECT_EQ(windows.opened[0].window, Window::Frm947);
 }
 
+TEST_F(ListDialogTest, AltHShowsTheChosenDeclarationsHistory) {
+    session.OperationMode = 1;
+    FrmContAbrir dialog(session, nullptr, nullptr);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    auto* history = dialog.findChild<QPushButton*>("CmdHistorial");
+    ASSERT_NE(history, nullptr);
+    EXPECT_EQ(history->text(), "&Historial...");
+    QTest::keyClick(grid(dialog), Qt::Key_Down);
+    // a button's mnemonic clicks it a moment later
+    QTest::keyClick(grid(dialog), Qt::Key_H, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !windows.opened.empty(); }, 3000));
+    ASSERT_EQ(windows.opened.size(), 1u);
+    EXPECT_EQ(windows.opened[0].window, Window::FrmHistorial);
+    EXPECT_TRUE(session.History.contains(kPenaloza)) << session.History.toStdString();
+    EXPECT_TRUE(session.History.contains("No hay cambios registrados"));
+}
+
 TEST_F(ListDialogTest, TheSentListHidesTheCopyNumberAndEnterDeletesAfterAsking) {
     addSentCopy(kAndina, "200206", "001");
     session.OperationMode = 3;

@@ -600,8 +600,8 @@ Transaction::Transaction(Database& db, Writes writes) : db_(db) {
     // without session tables of its own the connection stages in the shared ones
     const bool sessionOnly = writes == Writes::SessionTables && db_.sessionTables_;
     if (db_.onServer()) {
-        // what a unit that only stages reads of the shared tables (a declaration and its
-        // detail) is one stored state, as on the file, where a transaction reads one snapshot
+        // a unit that only stages reads the shared tables (a declaration with its detail and
+        // version) as one stored state, as a transaction on the file reads one snapshot
         db_.execute(sessionOnly ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ")
                                 : QStringLiteral("BEGIN"));
         db_.inTransaction_ = true;

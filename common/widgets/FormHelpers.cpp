@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QStyle>
@@ -210,6 +211,17 @@ QString shortenAtBlank(const QString& text, const QFontMetrics& metrics, int wid
             return shortened;
     }
     return metrics.elidedText(text, Qt::ElideRight, width);
+}
+
+QPlainTextEdit* newFixedText(QWidget* parent, const QString& name, const QString& text) {
+    auto* view = new QPlainTextEdit(parent);
+    view->setReadOnly(true);
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::Monospace);
+    view->setFont(font);
+    view->setObjectName(name);
+    view->setPlainText(text);
+    return view;
 }
 
 void workButtonsFromKeyboard(QWidget& window) {

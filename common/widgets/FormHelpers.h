@@ -6,6 +6,7 @@
 
 class QAbstractItemModel;
 class QFontMetrics;
+class QPlainTextEdit;
 class QTableView;
 class QWidget;
 
@@ -20,6 +21,10 @@ void setSizeTwips(QWidget& window, int widthTwips, int heightTwips);
 // A read-only list grid over `model`: whole rows chosen one at a time, no row numbers, the last
 // column stretched to the grid's width, texts in 8 points.
 QTableView* newListGrid(QWidget* parent, const QString& name, QAbstractItemModel& model);
+
+// A read-only text in the reports' fixed-width font (the inconsistencies, a declaration's
+// history).
+QPlainTextEdit* newFixedText(QWidget* parent, const QString& name, const QString& text);
 
 // The widest amount a detail amount column shows: twelve digits before the point.
 inline const QString kWidestAmount = QStringLiteral("999,999,999,999.99");

@@ -2,7 +2,6 @@
 
 #include "common/widgets/FormHelpers.h"
 
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -14,13 +13,7 @@ namespace ret {
 FrmConsistDialog::FrmConsistDialog(const QString& lines, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Inconsistencias detectadas"));
     workButtonsFromKeyboard(*this);
-    auto* text = new QPlainTextEdit(this);
-    text->setReadOnly(true);
-    QFont font(QStringLiteral("Courier New"));
-    font.setStyleHint(QFont::Monospace);
-    text->setFont(font);
-    text->setObjectName(QStringLiteral("TxtPreliminar"));
-    text->setPlainText(lines);
+    QPlainTextEdit* text = newFixedText(this, QStringLiteral("TxtPreliminar"), lines);
 
     auto* accept = new QPushButton(QStringLiteral("&Aceptar"), this);
     auto* print = new QPushButton(QStringLiteral("&Imprimir"), this);

@@ -12,14 +12,8 @@ namespace ret {
 FrmHistorialDialog::FrmHistorialDialog(const QString& text, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Historial de cambios"));
     workButtonsFromKeyboard(*this);
-    auto* lines = new QPlainTextEdit(this);
-    lines->setReadOnly(true);
+    QPlainTextEdit* lines = newFixedText(this, QStringLiteral("TxtHistorial"), text);
     lines->setLineWrapMode(QPlainTextEdit::NoWrap);
-    QFont font(QStringLiteral("Courier New"));
-    font.setStyleHint(QFont::Monospace);
-    lines->setFont(font);
-    lines->setObjectName(QStringLiteral("TxtHistorial"));
-    lines->setPlainText(text);
 
     auto* close = new QPushButton(QStringLiteral("&Cerrar"), this);
     close->setObjectName(QStringLiteral("CmdCerrar"));

@@ -64,15 +64,12 @@ QString masked(QString text, const StressEnvironment& env) {
 
 // On the file and on the server: the template's database is then one of the test server's,
 // and each round works on a copy the server makes of it.
-class ConcurrencyTest : public TempDirTest, public ::testing::WithParamInterface<Engine> {
+class ConcurrencyTest : public StressTest {
 protected:
     void SetUp() override {
-        runtime_ = runtimeDirectory(tmp.path());
-        template_.root = path("template");
-        ASSERT_TRUE(QDir().mkpath(template_.root));
-        if (GetParam() == Engine::Postgres && !testServerThere())
-            return skipOrFailWithoutTestServer();
-        ASSERT_EQ(run(template_, {"hub", templateInit(template_, GetParam())}).code, 0);
+        StressTest::SetUp();
+        if (!ready())
+            return;
         for (int i = 0; i < kContributors.size(); ++i) {
             const QString& ruc = kContributors[i];
             writeBytes(importFile(template_, "saved", ruc, kSaved), importLines(kSaved, 1, 40));
@@ -87,12 +84,6 @@ protected:
         addUserProfile(template_, kSupervisor);
         writeBytes(importFile(template_, "in", kSupervised, kImported),
                    importLines(kImported, 5001, kLines));
-    }
-
-    void TearDown() override { dropServerDatabase(template_); }
-
-    ProgramRun run(const StressEnvironment& env, const Command& c) {
-        return runProgram(env, runtime_, c);
     }
 
     // The commands one after another on a copy of the template: the reference.
@@ -126,9 +117,6 @@ protected:
             runs.push_back(p->finish());
         return runs;
     }
-
-    QString runtime_;
-    StressEnvironment template_;
 };
 
 // What is wrong with one program's run against its serial run; empty when nothing is.

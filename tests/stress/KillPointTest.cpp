@@ -155,15 +155,12 @@ Judgement judgeKilled(const StressEnvironment& env, const CaseStates& states,
 
 // On the file and on the server (each environment then a copy the server makes of the
 // template's database).
-class KillPointTest : public TempDirTest, public ::testing::WithParamInterface<Engine> {
+class KillPointTest : public StressTest {
 protected:
     void SetUp() override {
-        runtime_ = runtimeDirectory(tmp.path());
-        template_.root = path("template");
-        ASSERT_TRUE(QDir().mkpath(template_.root));
-        if (GetParam() == Engine::Postgres && !testServerThere())
-            return skipOrFailWithoutTestServer();
-        ASSERT_EQ(run(template_, {"hub", templateInit(template_, GetParam())}).code, 0);
+        StressTest::SetUp();
+        if (!ready())
+            return;
         writeBytes(importFile(template_, "saved", kRuc, kPeriod), importLines(kPeriod, 1, 40));
         writeBytes(importFile(template_, "more", kRuc, kPeriod),
                    importLines(kPeriod, 1001, kLines));
@@ -176,11 +173,7 @@ protected:
     void TearDown() override {
         for (const CaseStates& s : states_)
             dropServerDatabase(s.start);
-        dropServerDatabase(template_);
-    }
-
-    ProgramRun run(const StressEnvironment& env, const Command& c) {
-        return runProgram(env, runtime_, c);
+        StressTest::TearDown();
     }
 
     // The case's start (a copy of the template, prepared), and its states before and after an
@@ -230,8 +223,6 @@ protected:
         dropServerDatabase(env);
     }
 
-    QString runtime_;
-    StressEnvironment template_;
     std::vector<CaseStates> states_;
     int kills_ = 0;
 };

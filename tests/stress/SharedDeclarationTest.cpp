@@ -31,30 +31,21 @@ int firstLine(int i) {
     return 10000 * (i + 1) + 1;
 }
 
-class SharedDeclarationStress : public TempDirTest, public ::testing::WithParamInterface<Engine> {
+class SharedDeclarationStress : public StressTest {
 protected:
     void SetUp() override {
-        runtime_ = runtimeDirectory(tmp.path());
-        template_.root = path("template");
-        ASSERT_TRUE(QDir().mkpath(template_.root));
-        if (GetParam() == Engine::Postgres && !testServerThere())
-            return skipOrFailWithoutTestServer();
-        ASSERT_EQ(
-            runProgram(template_, runtime_, {"hub", templateInit(template_, GetParam())}).code, 0);
+        StressTest::SetUp();
+        if (!ready())
+            return;
         // the declaration is registered before the round: every save of the round changes it
         writeBytes(importFile(template_, "first", kRuc, kPeriod), importLines(kPeriod, 1, 20));
-        const ProgramRun first = runProgram(
-            template_, runtime_, {"retdecl", {"--import", "first", kRuc, kPeriod, "--save"}});
+        const ProgramRun first =
+            run(template_, {"retdecl", {"--import", "first", kRuc, kPeriod, "--save"}});
         ASSERT_EQ(first.code, 0) << first.err.toStdString();
         for (int i = 0; i < kDirs.size(); ++i)
             writeBytes(importFile(template_, kDirs[i], kRuc, kPeriod),
                        importLines(kPeriod, firstLine(i), kLines));
     }
-
-    void TearDown() override { dropServerDatabase(template_); }
-
-    QString runtime_;
-    StressEnvironment template_;
 };
 
 // The declaration window of this process on the round's declaration.
@@ -95,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(Engines, SharedDeclarationStress,
                          ::testing::Values(Engine::Sqlite, Engine::Postgres), engineName);
 
 TEST_P(SharedDeclarationStress, EverySaveOfOneDeclarationIsKeptOrToldItWasNot) {
-    if (IsSkipped())
+    if (!ready())
         return;
     RoundBudget budget(3);
     int saved = 0;

@@ -8,6 +8,7 @@
 #include "common/FieldRules.h"
 #include "tests/support/Engines.h"
 #include "tests/support/ScriptedMessages.h"
+#include "tests/support/TempDir.h"
 
 #include <QDate>
 #include <QDir>
@@ -291,5 +292,30 @@ inline QString runtimeDirectory(const QString& root) {
     QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return dir;
 }
+
+// A stress test on one engine (the parameter): a scratch directory, the test's own lock
+// directory, and a template environment that `hub init` lays out (its database on the test
+// server in the server's case), dropped at the end. A fixture's own SetUp goes on only when
+// ready().
+class StressTest : public TempDirTest, public ::testing::WithParamInterface<Engine> {
+protected:
+    void SetUp() override {
+        runtime_ = runtimeDirectory(tmp.path());
+        template_.root = path("template");
+        ASSERT_TRUE(QDir().mkpath(template_.root));
+        if (GetParam() == Engine::Postgres && !testServerThere())
+            return skipOrFailWithoutTestServer();
+        ASSERT_EQ(run(template_, {"hub", templateInit(template_, GetParam())}).code, 0);
+    }
+    void TearDown() override { dropServerDatabase(template_); }
+    bool ready() const { return !IsSkipped() && !HasFatalFailure(); }
+
+    ProgramRun run(const StressEnvironment& env, const Command& c) {
+        return runProgram(env, runtime_, c);
+    }
+
+    QString runtime_;
+    StressEnvironment template_;
+};
 
 } // namespace ret::test

@@ -49,6 +49,16 @@ int runHistoryCommand(const QStringList& arguments, const Profile& profile, Mess
     if (!batch.open(profile))
         return 2;
     try {
+        // as the lists show it: only a contributor of the profile's user
+        if (!batch.db().scalar(QStringLiteral("SELECT 1 FROM CONT WHERE tip_doc_d = 6 AND "
+                                              "doc_id_d = ? AND usuario = ?"),
+                               {ruc, batch.session().config.currentUser})) {
+            messages.inform(
+                MsgIcon::Critical,
+                QStringLiteral("El contribuyente %1 no está registrado para el usuario.").arg(ruc),
+                QStringLiteral("Historial de cambios"));
+            return 2;
+        }
         out << historyText(ruc, period,
                            declarationHistory(batch.db(), ruc, period, batch.session().formulario));
     } catch (const DbError& e) {

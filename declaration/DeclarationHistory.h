@@ -18,7 +18,8 @@ QString historyText(const QString& ruc, const QString& period,
                     const std::vector<RecordEntry>& entries);
 
 // `retdecl --history RUC PERIOD`: the record of the declaration and its sent copies on standard
-// output. Returns 0 when it was read (also when it is empty), 2 when it could not be.
+// output, for a contributor of the profile's user. Returns 0 when it was read (also when it is
+// empty), 2 when it could not be (usage, connection, another user's contributor).
 int runHistoryCommand(const QStringList& arguments, const Profile& profile, MessageSink& messages,
                       QTextStream& out);
 

@@ -309,6 +309,27 @@ TEST_P(SharedDeclarationTest, TheRecordRefusesEveryUpdateAndDelete) {
     EXPECT_NE(entries.front().actor.user, "OTRO");
 }
 
+TEST_P(SharedDeclarationTest, TheHistoryCommandPrintsTheUsersDeclarationsRecordOnly) {
+    if (!ready())
+        return;
+    QString output;
+    QTextStream out(&output);
+    const Profile profile(environment->profilePath());
+    EXPECT_EQ(runHistoryCommand({kRuc, kPeriod}, profile, messages, out), 0);
+    out.flush();
+    EXPECT_TRUE(output.contains(action::kNueva + " (versión 1)")) << output.toStdString();
+    EXPECT_TRUE(output.contains("Filas antes:   (nada grabado)")) << output.toStdString();
+
+    messages.shown.clear();
+    // a contributor of the other user of the sample
+    EXPECT_EQ(runHistoryCommand({"20456789014", kPeriod}, profile, messages, out), 2);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(
+        messages.shown[0].text,
+        QString::fromUtf8("El contribuyente 20456789014 no está registrado para el usuario."));
+    EXPECT_EQ(runHistoryCommand({kRuc}, profile, messages, out), 2);
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, SharedDeclarationTest,
                          ::testing::Values(Engine::Sqlite, Engine::Postgres), engineName);
 

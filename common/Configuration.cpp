@@ -58,6 +58,7 @@ Configuration ReadConfiguration(Deliverable who, const Profile& profile) {
     c.sysPath = trimmed("SysPath");
     c.dbName = trimmed("DBName");
     c.databaseServer = trimmed("DBServer");
+    c.oneComputer = trimmed("DBUnSoloEquipo") == QLatin1String("1");
 
     if (who == Deliverable::Installer) {
         // a directory ending in two separators loses the last one

@@ -30,7 +30,9 @@ std::unique_ptr<Database> OpenConfiguredDatabase(const Configuration& config,
                                                  const OpenOptions& options) {
     if (!config.databaseServer.isEmpty())
         return Database::openServer(config.databaseServer, options);
-    return Database::open(config.databasePath, options);
+    OpenOptions file = options;
+    file.oneComputerOnNetworkFolder = file.oneComputerOnNetworkFolder || config.oneComputer;
+    return Database::open(config.databasePath, file);
 }
 
 QString connectionMessage(Deliverable who, const DbError& error) {

@@ -1,5 +1,7 @@
 #include "common/Database.h"
 
+#include "common/FileSystem.h"
+
 #include "common/Decimal.h"
 #include "common/EmbeddedSql.h"
 #include "common/Schema.h"
@@ -385,8 +387,31 @@ std::unique_ptr<Database> Database::create(const QString& path, const OpenOption
     return connect(path, true, options);
 }
 
+namespace {
+
+// The file system of a database file: a network folder is refused unless the office takes the
+// risk with one PC at a time. True when the file is in a network folder.
+bool checkFolder(const QString& path, const OpenOptions& options) {
+    const std::optional<unsigned long> type =
+        options.fileSystemOf ? options.fileSystemOf(path) : fileSystemType(path);
+    const FileSystemKind fs = type ? fileSystemKind(*type) : FileSystemKind{};
+    if (!fs.network || options.oneComputerOnNetworkFolder)
+        return fs.network;
+    throw DbError(
+        dberr::NetworkFolder,
+        QString::fromUtf8("La base de datos '%1' está en una carpeta de red (%2): varios equipos "
+                          "que trabajan sobre un mismo archivo en una carpeta de red pueden "
+                          "dañarlo, y no se abrió. Use un servidor de base de datos (la clave "
+                          "DBServer del perfil) o, si un solo equipo la usa a la vez, agregue "
+                          "DBUnSoloEquipo=1 a la sección [Options] del perfil.")
+            .arg(path, fs.name));
+}
+
+} // namespace
+
 std::unique_ptr<Database> Database::connect(const QString& path, bool create,
                                             const OpenOptions& options) {
+    const bool networkFolder = checkFolder(path, options);
     const QString name = QStringLiteral("ret-%1").arg(connectionCounter.fetchAndAddRelaxed(1));
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     // a URI with mode=rw opens an existing file only; a plain open would create an empty one
@@ -411,7 +436,7 @@ std::unique_ptr<Database> Database::connect(const QString& path, bool create,
         // before the journal mode is set, which would write to a file that is not ours
         if (!create)
             result->requireTables(options.requiredTables);
-        result->configure();
+        result->configure(networkFolder);
     } catch (const QSqlError& e) {
         throw mapError(e, path, true);
     }
@@ -498,16 +523,23 @@ void Database::requireTables(const QStringList& names) {
     }
 }
 
-void Database::configure() {
+void Database::configure(bool exclusive) {
     if (sqlite3* h = nativeHandle(db_)) {
         sqlite3_extended_result_codes(h, 1);
         sqlite3_create_function_v2(h, "decsum", 1, SQLITE_UTF8, nullptr, nullptr, decsumStep,
                                    decsumFinal, nullptr);
     }
     QSqlQuery q(db_);
-    // readers and a writer of other processes go on side by side
-    if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
+    if (exclusive) {
+        // the write-ahead log's index lives in one machine's shared memory: across a network
+        // the rollback journal, and the file held by one connection at a time
+        if (!q.exec(QStringLiteral("PRAGMA locking_mode=EXCLUSIVE")) ||
+            !q.exec(QStringLiteral("PRAGMA journal_mode=DELETE")))
+            throw q.lastError();
+    } else if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) {
+        // readers and a writer of other processes go on side by side
         throw q.lastError();
+    }
     if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !q.next())
         throw q.lastError();
 }

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -27,6 +28,12 @@ struct OpenOptions {
     // Tables that make the file a database of this system; a file without any of them is
     // refused as damaged before anything is written to it.
     QStringList requiredTables;
+    // A file in a network folder is refused, for several PCs on it could damage it, unless the
+    // office says that one PC at a time uses it: it is then opened with the rollback journal
+    // and held by this connection alone.
+    bool oneComputerOnNetworkFolder = false;
+    // The type number of the file system that holds a path (statfs's when not given).
+    std::function<std::optional<unsigned long>(const QString&)> fileSystemOf;
 };
 
 class Database;
@@ -129,7 +136,8 @@ private:
     Database(QSqlDatabase db, QString path, SqlDialect dialect = SqlDialect());
     static std::unique_ptr<Database> connect(const QString& path, bool create,
                                              const OpenOptions& options);
-    void configure();
+    // `exclusive`: the rollback journal and this connection alone (a file in a network folder)
+    void configure(bool exclusive);
     void configureServer(int lockTimeoutMs);
     bool onServer() const { return dialect_.engine() == SqlDialect::Engine::Postgres; }
     void requireTables(const QStringList& names);

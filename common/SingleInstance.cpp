@@ -1,15 +1,19 @@
 #include "common/SingleInstance.h"
 
 #include <QCryptographicHash>
-#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace ret {
 
-SingleInstance::SingleInstance(const QString& program, const QString& database) {
+SingleInstance::SingleInstance(const QString& program, const QString& database)
+    : program_(program) {
     QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (dir.isEmpty() || !QFileInfo(dir).isDir())
         dir = QDir::tempPath() + QStringLiteral("/velkar-%1").arg(::getuid());
@@ -28,34 +32,36 @@ SingleInstance::SingleInstance(const QString& program, const QString& database) 
     path_ = dir + QLatin1Char('/') + name + QStringLiteral(".lock");
 }
 
-namespace {
-
-// A copy writes its process id right after it creates the lock file; one that names no owner
-// after this long was killed in between, and nobody holds the lock.
-constexpr qint64 kOwnerWrittenWithinSeconds = 5;
-
-bool namesNoOwnerForLong(const QLockFile& lock, const QString& path) {
-    qint64 pid = 0;
-    QString host;
-    QString app;
-    if (lock.getLockInfo(&pid, &host, &app))
-        return false;
-    const QFileInfo file(path);
-    return file.exists() &&
-           file.lastModified().secsTo(QDateTime::currentDateTime()) > kOwnerWrittenWithinSeconds;
+SingleInstance::~SingleInstance() {
+    release();
 }
 
-} // namespace
+void SingleInstance::release() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
 
 bool SingleInstance::acquire() {
-    lock_ = std::make_unique<QLockFile>(path_);
-    lock_->setStaleLockTime(0); // only a dead owner makes a lock stale, never its age
-    if (lock_->tryLock(0))
-        return true;
-    if (namesNoOwnerForLong(*lock_, path_) && lock_->removeStaleLockFile() && lock_->tryLock(0))
-        return true;
-    lock_.reset();
-    return false;
+    release();
+    // close-on-exec: the programs a copy starts (a sending's retcheck and retsumm) do not
+    // inherit its lock
+    const int fd = ::open(QFile::encodeName(path_).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    // who holds it, for whoever looks: process id, program, host
+    const QByteArray owner = QByteArray::number(qint64(::getpid())) + '\n' + program_.toUtf8() +
+                             '\n' + QSysInfo::machineHostName().toUtf8() + '\n';
+    const bool described =
+        ::ftruncate(fd_, 0) == 0 &&
+        ::pwrite(fd_, owner.constData(), size_t(owner.size()), 0) == owner.size();
+    Q_UNUSED(described) // the lock holds all the same without its owner's description
+    return true;
 }
 
 } // namespace ret

@@ -1,12 +1,15 @@
 #include "common/SingleInstance.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QFile>
 #include <QSysInfo>
 #include <QUuid>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace ret;
 
@@ -38,23 +41,49 @@ TEST(SingleInstance, ALockLeftByADeadCopyIsTakenOver) {
     EXPECT_TRUE(probe.acquire());
 }
 
-// A copy killed between creating its lock file and writing its process id into it leaves an
-// empty file: it is taken over once it is older than that moment could last, not before.
-TEST(SingleInstance, AnEmptyLockLeftByACopyKilledAsItStartedIsTakenOver) {
-    const QString name = uniqueProgram();
-    SingleInstance probe(name);
-    QFile f(probe.lockPath());
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.close();
-    EXPECT_FALSE(probe.acquire()); // another copy may be writing its id this very moment
+// A lock file is only a place for the operating system's lock: one that names a live process
+// which holds no lock, or one left empty by a copy killed as it started, is taken at once.
+TEST(SingleInstance, ALockFileThatNobodyHoldsIsTakenAtOnce) {
+    for (const QByteArray& left : {QByteArray::number(qint64(::getppid())) + "\nretdecl\n" +
+                                       QSysInfo::machineHostName().toUtf8() + "\n",
+                                   QByteArray()}) {
+        const QString name = uniqueProgram();
+        SingleInstance probe(name);
+        QFile f(probe.lockPath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(left);
+        f.close();
+        EXPECT_TRUE(probe.acquire()) << left.toStdString();
+        SingleInstance second(name);
+        EXPECT_FALSE(second.acquire());
+    }
+}
 
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-60),
-                              QFileDevice::FileModificationTime));
-    f.close();
-    EXPECT_TRUE(probe.acquire());
-    SingleInstance second(name);
-    EXPECT_FALSE(second.acquire());
+// A copy killed while it holds the lock never blocks the next one: the kernel lets the lock go
+// with the process.
+TEST(SingleInstance, ACopyKilledWhileItHoldsTheLockLetsItGo) {
+    const QString name = uniqueProgram();
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        SingleInstance held(name);
+        const char answer = held.acquire() ? 'y' : 'n';
+        (void)!::write(ready[1], &answer, 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char answer = 0;
+    ASSERT_EQ(::read(ready[0], &answer, 1), 1);
+    ASSERT_EQ(answer, 'y');
+    SingleInstance next(name);
+    EXPECT_FALSE(next.acquire());
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_TRUE(next.acquire());
+    ::close(ready[0]);
+    ::close(ready[1]);
 }
 
 // One copy per user and database: a copy on another database runs, one on the same database

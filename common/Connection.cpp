@@ -2,6 +2,7 @@
 
 #include "common/Messages.h"
 #include "common/Schema.h"
+#include "common/SchemaVersion.h"
 #include "common/WholeFile.h"
 
 namespace ret {
@@ -51,6 +52,14 @@ std::unique_ptr<Database> OpenSharedDatabase(Deliverable who, const Configuratio
     shared.requiredTables = requiredTables(who);
     try {
         auto db = OpenConfiguredDatabase(config, shared);
+        // tables of another version of the module: the installer brings them along, or a
+        // newer program is needed
+        if (who != Deliverable::Installer) {
+            if (const auto refused = schemaRefusal(*db, databaseName(config))) {
+                messages.inform(MsgIcon::Critical, *refused, kConnectionTitle);
+                return nullptr;
+            }
+        }
         // the main program stages the declaration in hand in tables of its own session
         if (who == Deliverable::MainProgram)
             db->createSessionTables(stagingTables());

@@ -201,6 +201,11 @@ const std::vector<TableDef>& recordTables() {
     return tables;
 }
 
+const TableDef& schemaVersionTable() {
+    static const TableDef table{QStringLiteral("F947ESQUEMA"), {long32("version")}, {}, 0};
+    return table;
+}
+
 const std::vector<TableDef>& stagingTables() {
     static const std::vector<TableDef> tables = [] {
         std::vector<TableDef> out;
@@ -225,6 +230,8 @@ const TableDef& tableDef(const QString& name) {
                 return t;
         }
     }
+    if (schemaVersionTable().name.compare(name, Qt::CaseInsensitive) == 0)
+        return schemaVersionTable();
     throw std::out_of_range("unknown table " + name.toStdString());
 }
 

@@ -39,6 +39,8 @@ const std::vector<TableDef>& moduleTables();
 // The declarations' versions (F947VERSION) and the record of their changes (F947BITACORA),
 // which the installer creates beside the nine.
 const std::vector<TableDef>& recordTables();
+// The one row of the module's tables' version (F947ESQUEMA).
+const TableDef& schemaVersionTable();
 // The three staging tables of the declaration in hand (the detail the windows and the import
 // work on until it is saved), in the order of moduleTables().
 const std::vector<TableDef>& stagingTables();

@@ -1,5 +1,6 @@
 #include "app/MainProgram.h"
 #include "app/MainMenu.h"
+#include "common/SchemaVersion.h"
 #include "tools/hub/Environment.h"
 
 #include "common/Database.h"
@@ -26,6 +27,7 @@ protected:
         for (const TableDef& t : moduleTables())
             for (const QString& sql : db->dialect().createTable(t))
                 db->execute(sql);
+        upgradeSchema(*db); // at this program's version, as the installer leaves them
     }
     // loading enters the system directory
     void TearDown() override { QDir::setCurrent(startDirectory); }

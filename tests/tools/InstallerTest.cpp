@@ -1,6 +1,7 @@
 #include "tools/retsetup/Installer.h"
 
 #include "common/Schema.h"
+#include "common/SchemaVersion.h"
 #include "tools/hub/Environment.h"
 #include "tools/retsetup/Catalogue.h"
 #include "tools/retsetup/HelpPages.h"
@@ -224,9 +225,12 @@ TEST_P(InstallerTest, AnEarlierEnvironmentGetsTheRecordAndKeepsItsDeclarations) 
         test::SampleDeclaration sample(*db);
         for (const TableDef& t : recordTables())
             db->execute("DROP TABLE " + t.name);
+        db->execute("DROP TABLE F947ESQUEMA");
+        ASSERT_EQ(storedSchemaVersion(*db), 1);
     }
     ASSERT_EQ(count("SELECT count(*) FROM CAB"), 1);
     ASSERT_EQ(install(), 0);
+    EXPECT_EQ(storedSchemaVersion(*open()), kSchemaVersion);
     EXPECT_EQ(texts(), QStringList());
     auto db = open();
     for (const TableDef& t : recordTables())
@@ -299,4 +303,69 @@ TEST_P(InstallerTest, OnAServerTheWorkingRoleMayOnlyReadAndAddToTheRecord) {
         EXPECT_EQ(e.description(), setup::kRecordRefusal);
     }
     EXPECT_EQ(count("SELECT count(*) FROM F947BITACORA"), 1);
+}
+
+// The version of the module's tables: this program's on a new database; a newer one refused by
+// the installer, which changes nothing, and by the other programs; an older one refused by the
+// other programs until the installer has brought it along.
+TEST_P(InstallerTest, TheTablesVersionIsKeptAndChecked) {
+    ASSERT_EQ(install(), 0);
+    EXPECT_EQ(storedSchemaVersion(*open()), kSchemaVersion);
+    const Profile profile(path("HUB000.INI"));
+    const Configuration config = ReadConfiguration(Deliverable::MainProgram, profile);
+    EXPECT_NE(OpenSharedDatabase(Deliverable::MainProgram, config, profile, messages), nullptr);
+
+    {
+        auto db = open();
+        writeSchemaVersion(*db, kSchemaVersion + 1);
+        db->execute("UPDATE PARAM SET funcion = 'de la version nueva' WHERE numero = '971'");
+    }
+    messages.shown.clear();
+    EXPECT_EQ(install(), 1);
+    ASSERT_EQ(messages.shown.size(), 1u) << texts().join('|').toStdString();
+    EXPECT_TRUE(messages.shown[0].text.contains(
+        QString::fromUtf8("fue creada por una versión más reciente del módulo")))
+        << messages.shown[0].text.toStdString();
+    EXPECT_EQ(open()->scalar("SELECT funcion FROM PARAM WHERE numero = '971'")->toString(),
+              "de la version nueva");
+    EXPECT_EQ(storedSchemaVersion(*open()), kSchemaVersion + 1);
+    messages.shown.clear();
+    EXPECT_EQ(OpenSharedDatabase(Deliverable::MainProgram, config, profile, messages), nullptr);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].text.contains(QString::fromUtf8("más reciente")));
+
+    writeSchemaVersion(*open(), 1);
+    messages.shown.clear();
+    EXPECT_EQ(OpenSharedDatabase(Deliverable::SendCheck, config, profile, messages), nullptr);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].text.contains("Ejecute el instalador del módulo (retsetup)"))
+        << messages.shown[0].text.toStdString();
+    ASSERT_EQ(install(), 0);
+    EXPECT_EQ(storedSchemaVersion(*open()), kSchemaVersion);
+}
+
+// The mechanism, with a step made for the test: each step in one transaction with its version;
+// a step that fails halfway leaves the version and the tables as they were.
+TEST_P(InstallerTest, UpgradeStepsRunInOrderAndAFailedStepChangesNothing) {
+    ASSERT_EQ(install(), 0);
+    auto db = open();
+    db->execute("INSERT INTO F947VERSION VALUES (6, '20100070970', '201007', '0947', '', 4)");
+    std::vector<SchemaStep> steps = schemaSteps();
+    steps.push_back({kSchemaVersion + 1, [](Database& d) {
+                         d.execute("ALTER TABLE F947VERSION ADD COLUMN nota VARCHAR(20)");
+                         d.execute("UPDATE F947VERSION SET nota = 'v' || version");
+                     }});
+    std::vector<SchemaStep> failing = steps;
+    failing.push_back({kSchemaVersion + 2, [](Database& d) {
+                           d.execute("ALTER TABLE F947VERSION ADD COLUMN otra VARCHAR(20)");
+                           d.execute("UPDATE F947VERSION SET otra = 'x'");
+                           d.execute("INSERT INTO tabla_que_no_existe VALUES (1)");
+                       }});
+
+    EXPECT_THROW(upgradeSchema(*db, failing), DbError);
+    // the step before the failed one stays, the failed one is wholly undone
+    EXPECT_EQ(storedSchemaVersion(*db), kSchemaVersion + 1);
+    EXPECT_EQ(db->scalar("SELECT nota FROM F947VERSION")->toString(), "v4");
+    EXPECT_THROW(db->scalar("SELECT otra FROM F947VERSION"), DbError);
+    EXPECT_EQ(upgradeSchema(*db, steps), kSchemaVersion + 1); // nothing left to do
 }

@@ -5,6 +5,7 @@
 #include "common/Messages.h"
 #include "common/Parameters.h"
 #include "common/Schema.h"
+#include "common/SchemaVersion.h"
 #include "tools/retsetup/Catalogue.h"
 #include "tools/retsetup/HelpPages.h"
 
@@ -20,6 +21,8 @@ int Installer::run() {
         return 1;
     }
     if (!connect())
+        return 1;
+    if (refusesNewerTables())
         return 1;
     writeRows();
     // the old installer opened the database afresh before creating the tables
@@ -173,8 +176,39 @@ void Installer::writeCatalogue() {
     }
 }
 
+bool Installer::refusesNewerTables() {
+    try {
+        const int version = storedSchemaVersion(*db_);
+        if (version <= kSchemaVersion)
+            return false;
+        messages_.inform(MsgIcon::Critical, newerSchemaText(databaseName(config_), version),
+                         kTitle);
+    } catch (const DbError& e) {
+        reportSqlError(e);
+    }
+    return true;
+}
+
 void Installer::createTables() {
-    inOneTransaction([this] { createMissingTables(); });
+    // an earlier version's tables are brought along step by step, each step whole or not at
+    // all; a database without the module's tables gets this version's at once
+    try {
+        upgradeSchema(*db_);
+    } catch (const DbError& e) {
+        reportSqlError(e);
+        return;
+    }
+    inOneTransaction([this] {
+        createMissingTables();
+        try {
+            alone([&] {
+                if (storedSchemaVersion(*db_) < kSchemaVersion)
+                    writeSchemaVersion(*db_, kSchemaVersion);
+            });
+        } catch (const DbError& e) {
+            reportSqlError(e);
+        }
+    });
 }
 
 void Installer::createMissingTables() {

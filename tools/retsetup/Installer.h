@@ -40,6 +40,8 @@ private:
     void writeReportCodes();
     void writeCatalogue();
     void createTables();
+    // A database whose tables a newer version of the module made is told and left alone.
+    bool refusesNewerTables();
     // The help's pages into the module's directory (0947/ayuda/), this version's.
     void installHelp();
     void createMissingTables();

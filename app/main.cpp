@@ -1,6 +1,7 @@
 #include "app/MainProgram.h"
 #include "app/widgets/AppWindows.h"
 #include "app/widgets/MDIFrm.h"
+#include "common/Backup.h"
 #include "common/Configuration.h"
 #include "common/HelpBook.h"
 #include "common/IntegratorPresence.h"
@@ -49,6 +50,14 @@ static int runProgram(int argc, char** argv) {
         QTextStream out(stdout);
         return ret::import::runBatchImport(
             app.arguments().mid(2), ret::Profile(ret::Profile::defaultLocation()), messages, out);
+    }
+    // a proven backup of the database, for scripts
+    if (argc > 1 && qstrcmp(argv[1], "--backup") == 0) {
+        QCoreApplication app(argc, argv);
+        ret::HeadlessMessages messages;
+        QTextStream out(stdout);
+        return ret::runBackupCommand(app.arguments().mid(2),
+                                     ret::Profile(ret::Profile::defaultLocation()), messages, out);
     }
     // the record of a declaration's changes, for scripts
     if (argc > 1 && qstrcmp(argv[1], "--history") == 0) {

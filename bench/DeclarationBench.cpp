@@ -4,6 +4,7 @@
 // Payment vouchers: 3 behind every even voucher and 2 behind every odd one (50,000 for the
 // default 5,000 subjects with 4 vouchers each).
 #include "bench/BenchEnvironment.h"
+#include "common/Backup.h"
 #include "common/ChangeRecord.h"
 #include "common/Database.h"
 #include "declaration/DeclarationStore.h"
@@ -97,6 +98,18 @@ int main(int argc, char** argv) {
     const QString digest = storedDigest(*db, recordKey(in.id));
     const double digesting = seconds(t);
 
+    // a proven backup of the whole database (the file only: a server's is pg_dump's)
+    double backingUp = -1;
+    qint64 provenRows = 0;
+    if (db->dialect().engine() == SqlDialect::Engine::Sqlite) {
+        t.restart();
+        const BackupOutcome backup = backupDatabase(*db, env.filePath("respaldo.db"));
+        backingUp = seconds(t);
+        provenRows = backup.rows;
+        if (!backup.ok())
+            std::fprintf(stderr, "backup: %s\n", qPrintable(backup.problem));
+    }
+
     CommandRecord record;
     record.documentType = QStringLiteral("06");
     record.documentNumber = in.id.ruc;
@@ -124,6 +137,9 @@ int main(int argc, char** argv) {
                 list.size(), qPrintable(totals.first), qPrintable(totals.second), open / engine);
     std::printf("digest: %.3f s  (of the stored rows' check values, %s...; ratio %.2f)\n",
                 digesting, qPrintable(digest.left(12)), digesting / engine);
+    if (backingUp >= 0)
+        std::printf("backup: %.3f s  (online copy and its proof, %lld rows checked)\n", backingUp,
+                    static_cast<long long>(provenRows));
     std::printf("check: %.3f s  (the send-verification checks, %zu inconsistencies)\n", verify,
                 found.size());
     return 0;

@@ -7,6 +7,7 @@
 #include "common/Schema.h"
 
 #include <QAtomicInt>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlDriver>
@@ -417,7 +418,9 @@ std::unique_ptr<Database> Database::connect(const QString& path, bool create,
     // a URI with mode=rw opens an existing file only; a plain open would create an empty one
     QString uri =
         QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
-    uri += create ? QStringLiteral("?mode=rwc") : QStringLiteral("?mode=rw");
+    uri += create             ? QStringLiteral("?mode=rwc")
+           : options.readOnly ? QStringLiteral("?mode=ro")
+                              : QStringLiteral("?mode=rw");
     db.setDatabaseName(uri);
     db.setConnectOptions(
         QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(options.busyTimeoutMs));
@@ -436,7 +439,8 @@ std::unique_ptr<Database> Database::connect(const QString& path, bool create,
         // before the journal mode is set, which would write to a file that is not ours
         if (!create)
             result->requireTables(options.requiredTables);
-        result->configure(networkFolder);
+        if (!options.readOnly)
+            result->configure(networkFolder);
     } catch (const QSqlError& e) {
         throw mapError(e, path, true);
     }
@@ -542,6 +546,52 @@ void Database::configure(bool exclusive) {
     }
     if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !q.next())
         throw q.lastError();
+}
+
+std::map<QString, qint64> Database::backupInto(const QString& path) {
+    sqlite3* source = embeddedHandle();
+    if (source == nullptr || inTransaction_)
+        throw DbError(-1, QString::fromUtf8("La copia se hace de la base de datos del archivo, "
+                                            "fuera de una transacción."));
+    // the counts and the copy read one snapshot: a read transaction holds it for both
+    execute(QStringLiteral("BEGIN"));
+    struct EndRead {
+        Database& db;
+        ~EndRead() {
+            QSqlQuery q(db.db_);
+            q.exec(QStringLiteral("COMMIT"));
+        }
+    } endRead{*this};
+    std::map<QString, qint64> counts;
+    // the shared tables themselves, not this connection's session copies of the same names
+    for (const QString& table : tableNames())
+        counts[table] = scalar(QStringLiteral("SELECT count(*) FROM main.") + table)->toLongLong();
+
+    sqlite3* target = nullptr;
+    const QByteArray name = QFile::encodeName(path);
+    int rc = sqlite3_open_v2(name.constData(), &target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                             nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_backup* backup = sqlite3_backup_init(target, "main", source, "main");
+        if (backup == nullptr) {
+            rc = sqlite3_extended_errcode(target);
+        } else {
+            rc = sqlite3_backup_step(backup, -1);
+            const int finished = sqlite3_backup_finish(backup);
+            rc = rc == SQLITE_DONE ? finished : rc;
+        }
+    }
+    // the copy stands alone: its journal in itself, whatever the original's
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(target, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+    const int closed = sqlite3_close(target);
+    if (rc == SQLITE_OK)
+        rc = closed;
+    if (rc != SQLITE_OK) {
+        const int number = jetNumber(rc, QString(), false);
+        throw DbError(number != 0 ? number : rc, describe(number, path));
+    }
+    return counts;
 }
 
 sqlite3* Database::embeddedHandle() const {

@@ -11,6 +11,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -32,6 +33,8 @@ struct OpenOptions {
     // office says that one PC at a time uses it: it is then opened with the rollback journal
     // and held by this connection alone.
     bool oneComputerOnNetworkFolder = false;
+    // Opens the file for reading only and writes nothing to it (a backup being proven).
+    bool readOnly = false;
     // The type number of the file system that holds a path (statfs's when not given).
     std::function<std::optional<unsigned long>(const QString&)> fileSystemOf;
 };
@@ -121,6 +124,12 @@ public:
     QStringList tableNames();
 
     bool inTransaction() const { return inTransaction_; }
+
+    // The embedded engine's online backup of the whole database into the new file `path`, a
+    // consistent snapshot taken while other programs go on working; returns each table's row
+    // count in that same snapshot. The copy keeps its journal in itself (no write-ahead log
+    // beside it). Throws DbError (a full disk, a folder that cannot be written).
+    std::map<QString, qint64> backupInto(const QString& path);
 
     // Gives this connection its own empty copies of the tables, seen under their names by this
     // connection only and gone when it closes: each program's declaration in hand is staged

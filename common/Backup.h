@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <map>
+
+#include <QStringList>
+#include <QTextStream>
+
+namespace ret {
+
+class Database;
+class MessageSink;
+class Profile;
+struct Configuration;
+
+// Where a backup goes when none is named: the module's folder of backups, one file per backup
+// named by the moment it was made (0947/respaldos/HUB000-yyyyMMdd-HHmmss.db).
+QString defaultBackupPath(const Configuration& config, const QDateTime& at);
+
+// What a backup found wrong with itself; empty when it is whole.
+struct BackupProof {
+    QString problem; // names the table, and the row by its key, where it can
+    qint64 rows = 0; // the rows checked
+    bool ok() const { return problem.isEmpty(); }
+};
+
+// Opens a backup file for reading only and checks it: the engine's own integrity check, each
+// table's row count against `counts` (the snapshot's), and every row's check value recomputed
+// against the one stored.
+BackupProof proveBackup(const QString& file, const std::map<QString, qint64>& counts);
+
+// The outcome of a backup: the file made, or why none was (nothing is left behind then).
+struct BackupOutcome {
+    QString file;
+    QString problem;
+    qint64 rows = 0;
+    bool ok() const { return problem.isEmpty(); }
+};
+
+// A backup of the database (the embedded engine's file) into `target`, a new file: the engine's
+// online backup into a scratch file beside it, proven, then renamed into place. Never over an
+// existing file; a backup that fails its proof is removed and the failure told.
+BackupOutcome backupDatabase(Database& db, const QString& target);
+
+// `retdecl --backup [FILE]`: a proven backup of the profile's database into FILE, else into
+// the folder of backups; prints "Copia: FILE (N filas comprobadas)". Returns 0 when it was made,
+// 1 when it was not (the reason told), 2 when it could not start (usage, connection).
+int runBackupCommand(const QStringList& arguments, const Profile& profile, MessageSink& messages,
+                     QTextStream& out);
+
+} // namespace ret

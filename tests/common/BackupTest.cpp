@@ -1,0 +1,121 @@
+// Backups of the database file: the engine's online backup, proven before it counts.
+#include "common/Backup.h"
+
+#include "tests/support/SampleDeclaration.h"
+#include "tests/support/SampleEnvironment.h"
+
+#include <QFile>
+
+namespace ret::test {
+namespace {
+
+class BackupTest : public SampleEnvironmentTest {
+protected:
+    void SetUp() override {
+        SampleEnvironmentTest::SetUp();
+        if (!ready())
+            return;
+        SampleDeclaration sample(*db);
+    }
+    // Each shared table's rows (not the session's staging copies of the same names).
+    std::map<QString, qint64> counts(Database& of) {
+        std::map<QString, qint64> out;
+        for (const QString& t : of.tableNames())
+            out[t] = of.scalar("SELECT count(*) FROM main." + t)->toLongLong();
+        return out;
+    }
+    // A proven backup to damage.
+    QString goodBackup() {
+        const BackupOutcome made = backupDatabase(*db, path("copia.db"));
+        EXPECT_TRUE(made.ok()) << made.problem.toStdString();
+        return made.file;
+    }
+};
+
+TEST_F(BackupTest, ABackupIsAProvenCopyOfEveryTable) {
+    const QString target = path("respaldos/HUB000-20261211-100000.db");
+    const BackupOutcome made = backupDatabase(*db, target);
+    ASSERT_TRUE(made.ok()) << made.problem.toStdString();
+    EXPECT_EQ(made.file, target);
+    EXPECT_GT(made.rows, 0);
+    EXPECT_FALSE(QFile::exists(target + "-wal"));
+    OpenOptions readOnly;
+    readOnly.readOnly = true;
+    auto copy = Database::open(target, readOnly);
+    EXPECT_EQ(counts(*copy), counts(*db));
+    EXPECT_EQ(copy->scalar("PRAGMA journal_mode")->toString(), "delete");
+    EXPECT_EQ(copy->scalar("SELECT i_valor FROM DET WHERE casilla = '401'")->toString(), "72");
+    EXPECT_TRUE(proveBackup(target, counts(*db)).ok());
+    EXPECT_EQ(QDir(path("respaldos")).entryList(QDir::Files),
+              QStringList{"HUB000-20261211-100000.db"});
+}
+
+TEST_F(BackupTest, ABackupIsNeverWrittenOverAFile) {
+    writeFile("copia.db", "lo que ya estaba");
+    const BackupOutcome made = backupDatabase(*db, path("copia.db"));
+    EXPECT_FALSE(made.ok());
+    EXPECT_TRUE(made.problem.contains("ya existe el archivo")) << made.problem.toStdString();
+    EXPECT_EQ(readFile("copia.db"), "lo que ya estaba");
+}
+
+// The copy is one stored state: a change another program has not committed is not in it.
+TEST_F(BackupTest, ABackupTakenWhileAnotherProgramWritesHoldsOneStoredState) {
+    auto other = open();
+    Transaction tx(*other);
+    other->execute("DELETE FROM F947RPDETDET");
+    const QString file = goodBackup();
+    tx.commit();
+    OpenOptions readOnly;
+    readOnly.readOnly = true;
+    EXPECT_EQ(Database::open(file, readOnly)->scalar("SELECT count(*) FROM F947RPDETDET")->toInt(),
+              3);
+}
+
+TEST_F(BackupTest, ADamagedBackupFailsItsProofAndIsNamed) {
+    const std::map<QString, qint64> expected = counts(*db);
+    const struct {
+        const char* what;
+        std::function<void(const QString&)> damage;
+        const char* named;
+    } cases[] = {
+        {"a value changed in a row",
+         [](const QString& f) {
+             Database::open(f)->execute("UPDATE DET SET i_valor = '73' WHERE casilla = '401'");
+         },
+         "de la tabla DET no tiene el valor de control"},
+        {"a table emptied",
+         [](const QString& f) { Database::open(f)->execute("DELETE FROM F947RPDETDET"); },
+         "la tabla F947RPDETDET tiene 0 filas en lugar de 3"},
+        {"cut short",
+         [](const QString& f) {
+             QFile file(f);
+             ASSERT_TRUE(file.resize(file.size() / 2));
+         },
+         ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(path("copia.db"));
+        const QString file = goodBackup();
+        c.damage(file);
+        const BackupProof proof = proveBackup(file, expected);
+        EXPECT_FALSE(proof.ok());
+        EXPECT_TRUE(proof.problem.contains(QString::fromUtf8(c.named)))
+            << proof.problem.toStdString();
+    }
+}
+
+TEST_F(BackupTest, TheCommandWritesIntoTheFolderOfBackups) {
+    QString output;
+    QTextStream out(&output);
+    EXPECT_EQ(runBackupCommand({}, Profile(environment->profilePath()), messages, out), 0);
+    out.flush();
+    const QStringList made = QDir(path("velkar/0947/respaldos")).entryList(QDir::Files);
+    ASSERT_EQ(made.size(), 1) << output.toStdString() << texts().join('|').toStdString();
+    EXPECT_TRUE(QRegularExpression("^HUB000-\\d{8}-\\d{6}\\.db$").match(made[0]).hasMatch());
+    EXPECT_TRUE(output.startsWith("Copia: ")) << output.toStdString();
+    EXPECT_EQ(runBackupCommand({"a", "b"}, Profile(environment->profilePath()), messages, out), 2);
+}
+
+} // namespace
+} // namespace ret::test

@@ -2,6 +2,7 @@
 
 #include "app/BanksQuery.h"
 #include "app/MainProgram.h"
+#include "common/Backup.h"
 #include "common/HelpBook.h"
 #include "common/Messages.h"
 #include "common/Windows.h"
@@ -42,6 +43,13 @@ void MainMenu::eliminarEnviada() {
 
 void MainMenu::imprimirEnviada() {
     print(true);
+}
+
+void MainMenu::copiaDeSeguridad() {
+    Session& s = program_.session();
+    const BackupTold told = makeBackup(*s.db, s.config);
+    s.messages->inform(told.made ? MsgIcon::Information : MsgIcon::Critical, told.text,
+                       kBackupTitle);
 }
 
 void MainMenu::bancos() {

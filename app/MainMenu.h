@@ -28,6 +28,8 @@ public:
     void modificar();
     void eliminar();
     void imprimir();
+    // "&Copia de seguridad": a proven backup of the database into the folder of backups.
+    void copiaDeSeguridad();
     void salir();
     // Declaraciones Enviadas
     void registrarNumeroOrden();

@@ -1,5 +1,6 @@
 #include "app/MainProgram.h"
 
+#include "common/Backup.h"
 #include "common/Connection.h"
 #include "common/FieldRules.h"
 #include "common/Messages.h"
@@ -39,6 +40,9 @@ bool MainProgram::load(const Profile& profile) {
     if (!db_)
         return false;
     session_.db = db_.get();
+    // the day's backup at the day's first start; one that fails is told and stops nothing
+    if (const auto failed = dailyBackup(*db_, session_.config, QDateTime::currentDateTime()))
+        session_.messages->inform(MsgIcon::Exclamation, *failed, kBackupTitle);
     // the help file is derived with the configuration (0947/retdecl.hlp)
     session_.setStatus({QString(), QString(), session_.formulario, QString()});
     return true;

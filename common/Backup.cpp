@@ -46,6 +46,16 @@ const TableDef* knownTable(const QString& name) {
     }
 }
 
+// The folder's name for a backup made now; a second backup within the same second gets a
+// number after it, never the first one's file.
+QString freeBackupPath(const Configuration& config) {
+    const QString first = defaultBackupPath(config, QDateTime::currentDateTime());
+    QString path = first;
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = first.chopped(3) + QStringLiteral("-%1.db").arg(n);
+    return path;
+}
+
 } // namespace
 
 QString defaultBackupPath(const Configuration& config, const QDateTime& at) {
@@ -130,9 +140,60 @@ BackupOutcome backupDatabase(Database& db, const QString& target) {
     return outcome;
 }
 
+BackupTold makeBackup(Database& db, const Configuration& config, const QString& target) {
+    BackupTold told;
+    if (db.dialect().engine() != SqlDialect::Engine::Sqlite) {
+        told.text = QString::fromUtf8("No se hizo la copia de seguridad: la base de datos está en "
+                                      "un servidor, cuya copia se hace con pg_dump (vea el "
+                                      "README, \"Copias de seguridad\").");
+        return told;
+    }
+    const BackupOutcome made =
+        backupDatabase(db, target.isEmpty() ? freeBackupPath(config) : target);
+    told.made = made.ok();
+    told.file = made.file;
+    told.rows = made.rows;
+    told.text =
+        made.ok() ? QString::fromUtf8("Se hizo la copia de seguridad en %1 (%2 filas comprobadas).")
+                        .arg(made.file)
+                        .arg(made.rows)
+                  : QString::fromUtf8("No se hizo la copia de seguridad: %1.").arg(made.problem);
+    return told;
+}
+
+int backupsKept(const Configuration& config) {
+    bool ok = false;
+    const int n = config.backupsKept.toInt(&ok);
+    return ok && n > 0 ? n : 30;
+}
+
+std::optional<QString> dailyBackup(Database& db, const Configuration& config,
+                                   const QDateTime& now) {
+    if (db.dialect().engine() != SqlDialect::Engine::Sqlite)
+        return std::nullopt; // a server's backups are its administrator's (pg_dump)
+    const QString target = defaultBackupPath(config, now);
+    QDir folder = QFileInfo(target).absoluteDir();
+    const QStringList pattern = {QStringLiteral("HUB000-????????-??????*.db")};
+    const QString today =
+        QStringLiteral("HUB000-%1-").arg(now.toString(QStringLiteral("yyyyMMdd")));
+    for (const QString& name : folder.entryList(pattern, QDir::Files)) {
+        if (name.startsWith(today))
+            return std::nullopt;
+    }
+    const BackupTold told = makeBackup(db, config, target);
+    if (!told.made)
+        return QString::fromUtf8("La copia de seguridad automática del día no se hizo; puede "
+                                 "seguir trabajando. ") +
+               told.text;
+    // the names sort by their moment: the oldest go first
+    QStringList kept = folder.entryList(pattern, QDir::Files, QDir::Name);
+    while (kept.size() > backupsKept(config))
+        QFile::remove(folder.filePath(kept.takeFirst()));
+    return std::nullopt;
+}
+
 int runBackupCommand(const QStringList& arguments, const Profile& profile, MessageSink& messages,
                      QTextStream& out) {
-    const QString title = QStringLiteral("Copia de seguridad");
     if (arguments.size() > 1) {
         out << "uso: retdecl --backup [ARCHIVO]\n";
         return 2;
@@ -143,25 +204,12 @@ int runBackupCommand(const QStringList& arguments, const Profile& profile, Messa
     BatchSession batch(messages);
     if (!batch.open(profile))
         return 2;
-    const Configuration& config = batch.session().config;
-    if (!config.databaseServer.isEmpty()) {
-        messages.inform(MsgIcon::Critical,
-                        QString::fromUtf8("La base de datos está en un servidor: su copia se hace "
-                                          "con pg_dump (vea el README, \"Copias de "
-                                          "seguridad\")."),
-                        title);
+    const BackupTold told = makeBackup(batch.db(), batch.session().config, named);
+    if (!told.made) {
+        messages.inform(MsgIcon::Critical, told.text, kBackupTitle);
         return 1;
     }
-    const QString target =
-        named.isEmpty() ? defaultBackupPath(config, QDateTime::currentDateTime()) : named;
-    const BackupOutcome made = backupDatabase(batch.db(), target);
-    if (!made.ok()) {
-        messages.inform(
-            MsgIcon::Critical,
-            QString::fromUtf8("No se hizo la copia de seguridad: %1.").arg(made.problem), title);
-        return 1;
-    }
-    out << "Copia: " << made.file << " (" << made.rows << " filas comprobadas)\n";
+    out << "Copia: " << told.file << " (" << told.rows << " filas comprobadas)\n";
     return 0;
 }
 

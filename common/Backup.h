@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <map>
+#include <optional>
 
 #include <QStringList>
 #include <QTextStream>
@@ -43,6 +44,27 @@ struct BackupOutcome {
 // online backup into a scratch file beside it, proven, then renamed into place. Never over an
 // existing file; a backup that fails its proof is removed and the failure told.
 BackupOutcome backupDatabase(Database& db, const QString& target);
+
+inline const QString kBackupTitle = QStringLiteral("Copia de seguridad");
+
+// A backup made for a user: into `target` (the folder of backups when empty), and what they are
+// told of it.
+struct BackupTold {
+    bool made = false;
+    QString file;
+    qint64 rows = 0;
+    QString text; // "Se hizo la copia de seguridad..." or "No se hizo la copia de seguridad: ..."
+};
+BackupTold makeBackup(Database& db, const Configuration& config, const QString& target = {});
+
+// How many automatic backups the folder keeps (the profile's RespaldosGuardados, 30 by
+// default).
+int backupsKept(const Configuration& config);
+
+// The backup of the day, made at the first start of the windowed program on a day: nothing when
+// the folder of backups holds one of `today` already; the oldest automatic backups beyond
+// backupsKept() go. A failure is told once, in the returned text, and stops nothing.
+std::optional<QString> dailyBackup(Database& db, const Configuration& config, const QDateTime& now);
 
 // `retdecl --backup [FILE]`: a proven backup of the profile's database into FILE, else into
 // the folder of backups; prints "Copia: FILE (N filas comprobadas)". Returns 0 when it was made,

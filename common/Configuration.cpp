@@ -59,6 +59,7 @@ Configuration ReadConfiguration(Deliverable who, const Profile& profile) {
     c.dbName = trimmed("DBName");
     c.databaseServer = trimmed("DBServer");
     c.oneComputer = trimmed("DBUnSoloEquipo") == QLatin1String("1");
+    c.backupsKept = trimmed("RespaldosGuardados");
 
     if (who == Deliverable::Installer) {
         // a directory ending in two separators loses the last one

@@ -27,6 +27,7 @@ struct Configuration {
     QString databasePath;       // the shared database file
     QString databaseServer;     // DBServer: a server's connection string; empty for the file
     bool oneComputer = false;   // DBUnSoloEquipo=1: a file in a network folder, one PC at a time
+    QString backupsKept;        // RespaldosGuardados: how many automatic backups stay
     QString workgroupFile;      // written back as SystemDB; no meaning for the embedded engine
     QString reportDirectory;    // RPT (main program and send tools)
     QString temporaryDirectory; // TMP (send tools) or tmp (installer)

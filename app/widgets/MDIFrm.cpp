@@ -104,6 +104,8 @@ void MDIFrm::buildMenus() {
     entry(declara, "mnuEliminar", QStringLiteral("&Eliminar"), &MainMenu::eliminar);
     declara->addSeparator()->setObjectName(QStringLiteral("rayita1"));
     entry(declara, "mnuImprimir", QStringLiteral("&Imprimir"), &MainMenu::imprimir);
+    entry(declara, "mnuRespaldo", QStringLiteral("&Copia de seguridad"),
+          &MainMenu::copiaDeSeguridad);
     declara->addSeparator()->setObjectName(QStringLiteral("rayita"));
     entry(declara, "mnuSalir", QStringLiteral("&Salir"), &MainMenu::salir);
 

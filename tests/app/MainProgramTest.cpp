@@ -97,6 +97,26 @@ TEST_F(MainProgramTest, LoadingOpensTheSharedDatabaseAndSetsTheStart) {
     EXPECT_TRUE(Profile(path("HUB000.INI")).read("Options", "SystemDB").endsWith("HUB000.MDW"));
 }
 
+// The day's first start makes the day's backup; the menu's entry makes another on demand.
+TEST_F(MainProgramTest, TheFirstStartOfTheDayBacksUpAndTheMenuBacksUpOnDemand) {
+    ASSERT_TRUE(program.load(Profile(path("HUB000.INI"))));
+    EXPECT_TRUE(messages.shown.empty());
+    const QDir folder(path("velkar/0947/respaldos"));
+    ASSERT_EQ(folder.entryList(QDir::Files).size(), 1);
+    EXPECT_TRUE(folder.entryList(QDir::Files)[0].startsWith(
+        "HUB000-" + QDate::currentDate().toString("yyyyMMdd") + "-"));
+
+    MainMenu menu(program, {[] {}});
+    menu.copiaDeSeguridad();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].title, "Copia de seguridad");
+    EXPECT_EQ(messages.shown[0].icon, MsgIcon::Information);
+    EXPECT_TRUE(messages.shown[0].text.startsWith(
+        QString::fromUtf8("Se hizo la copia de seguridad en ") + path("velkar/0947/respaldos/")))
+        << messages.shown[0].text.toStdString();
+    EXPECT_EQ(folder.entryList(QDir::Files).size(), 2);
+}
+
 TEST_F(MainProgramTest, AConnectionFailureEndsTheLoad) {
     QFile::remove(path("velkar/HUB000.db"));
     EXPECT_FALSE(program.load(Profile(path("HUB000.INI"))));

@@ -96,7 +96,8 @@ TEST(MDIFrmTest, MenusToolbarAndWindowAreTheSystems) {
               QStringList({"&Declaraciones", "Declaraciones &Enviadas", "&Consultas", "&Ayuda"}));
     const auto menu = [&](const char* name) { return main.findChild<QMenu*>(name); };
     EXPECT_EQ(entries(menu("mnuDeclara")),
-              QStringList({"&Nueva", "&Modificar", "&Eliminar", "-", "&Imprimir", "-", "&Salir"}));
+              QStringList({"&Nueva", "&Modificar", "&Eliminar", "-", "&Imprimir",
+                           "&Copia de seguridad", "-", "&Salir"}));
     EXPECT_EQ(entries(menu("mnuDeclaraE")),
               QStringList({"&Registrar número de orden", "&Eliminar", "-", "&Imprimir"}));
     EXPECT_EQ(entries(menu("mnuConsultas")), QStringList({"&Bancos"}));

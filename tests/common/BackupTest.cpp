@@ -117,5 +117,33 @@ TEST_F(BackupTest, TheCommandWritesIntoTheFolderOfBackups) {
     EXPECT_EQ(runBackupCommand({"a", "b"}, Profile(environment->profilePath()), messages, out), 2);
 }
 
+// The day's backup: one a day, the oldest beyond what the profile keeps going first, and a
+// failure told once, stopping nothing.
+TEST_F(BackupTest, TheDaysBackupIsMadeOnceADayAndTheOldestGo) {
+    const QString folder = path("velkar/0947/respaldos");
+    const QDateTime morning(QDate(2026, 12, 11), QTime(8, 0));
+    EXPECT_EQ(dailyBackup(*db, session.config, morning), std::nullopt);
+    EXPECT_EQ(dailyBackup(*db, session.config, morning.addSecs(3600)), std::nullopt);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"HUB000-20261211-080000.db"});
+
+    for (const char* old : {"HUB000-20261101-090000.db", "HUB000-20261102-090000.db"})
+        writeFile(QStringLiteral("velkar/0947/respaldos/") + old, "antigua");
+    Configuration config = session.config;
+    config.backupsKept = "2";
+    EXPECT_EQ(dailyBackup(*db, config, morning.addDays(1)), std::nullopt);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files, QDir::Name),
+              QStringList({"HUB000-20261211-080000.db", "HUB000-20261212-080000.db"}));
+    EXPECT_EQ(backupsKept(session.config), 30);
+
+    QDir(folder).removeRecursively();
+    writeFile("velkar/0947/respaldos", "un archivo donde iría la carpeta");
+    const auto failed = dailyBackup(*db, session.config, morning);
+    ASSERT_TRUE(failed.has_value());
+    EXPECT_TRUE(failed->startsWith(QString::fromUtf8(
+        "La copia de seguridad automática del día no se hizo; puede seguir trabajando. No se "
+        "hizo la copia de seguridad: no se pudo crear la carpeta")))
+        << failed->toStdString();
+}
+
 } // namespace
 } // namespace ret::test

@@ -231,6 +231,17 @@ TEST_P(InstallerTest, AnEarlierEnvironmentGetsTheRecordAndKeepsItsDeclarations) 
     ASSERT_EQ(count("SELECT count(*) FROM CAB"), 1);
     ASSERT_EQ(install(), 0);
     EXPECT_EQ(storedSchemaVersion(*open()), kSchemaVersion);
+    // on the file, the earlier tables were backed up before they changed
+    if (engine() == test::Engine::Sqlite) {
+        const QStringList backups =
+            QDir(path("velkar/0947/respaldos")).entryList(QDir::Files);
+        ASSERT_EQ(backups.size(), 1);
+        OpenOptions readOnly;
+        readOnly.readOnly = true;
+        auto before = Database::open(path("velkar/0947/respaldos/") + backups[0], readOnly);
+        EXPECT_EQ(storedSchemaVersion(*before), 1);
+        EXPECT_EQ(before->scalar("SELECT count(*) FROM CAB")->toInt(), 1);
+    }
     EXPECT_EQ(texts(), QStringList());
     auto db = open();
     for (const TableDef& t : recordTables())

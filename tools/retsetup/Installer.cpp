@@ -1,5 +1,6 @@
 #include "tools/retsetup/Installer.h"
 
+#include "common/Backup.h"
 #include "common/Connection.h"
 #include "common/HelpBook.h"
 #include "common/Messages.h"
@@ -193,6 +194,19 @@ void Installer::createTables() {
     // an earlier version's tables are brought along step by step, each step whole or not at
     // all; a database without the module's tables gets this version's at once
     try {
+        const int stored = storedSchemaVersion(*db_);
+        // the tables of an earlier version change only once a proven backup of them exists
+        if (stored > 0 && stored < kSchemaVersion &&
+            db_->dialect().engine() == SqlDialect::Engine::Sqlite) {
+            const BackupTold backup = makeBackup(*db_, config_);
+            if (!backup.made) {
+                statementFailed_ = true;
+                messages_.inform(MsgIcon::Critical,
+                                 backup.text + QString::fromUtf8(" Las tablas no se cambiaron."),
+                                 kTitle);
+                return;
+            }
+        }
         upgradeSchema(*db_);
     } catch (const DbError& e) {
         reportSqlError(e);

@@ -5,6 +5,7 @@
 #include "common/Decimal.h"
 #include "common/EmbeddedSql.h"
 #include "common/Schema.h"
+#include "common/WholeFile.h"
 
 #include <QAtomicInt>
 #include <QFile>
@@ -385,6 +386,14 @@ std::unique_ptr<Database> Database::open(const QString& path, const OpenOptions&
 }
 
 std::unique_ptr<Database> Database::create(const QString& path, const OpenOptions& options) {
+    // the file made with its mode before the engine makes its journal files, which take the
+    // database file's mode: an empty file is a new database to the engine
+    if (!QFileInfo::exists(path)) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
+            !restrictToUserAndGroup(file.handle()))
+            throw DbError(dberr::ReadOnly, describe(dberr::ReadOnly, path));
+    }
     return connect(path, true, options);
 }
 
@@ -581,6 +590,8 @@ std::map<QString, qint64> Database::backupInto(const QString& path) {
             rc = rc == SQLITE_DONE ? finished : rc;
         }
     }
+    if (rc == SQLITE_OK && !restrictToUserAndGroup(path))
+        rc = SQLITE_PERM;
     // the copy stands alone: its journal in itself, whatever the original's
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(target, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);

@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+
 #include <QStorageInfo>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <memory>
@@ -53,6 +55,14 @@ QString FileWriteError::runTimeText() const {
     return QStringLiteral("Error ") + QString::number(number) + QLatin1Char('\n') + message();
 }
 
+bool restrictToUserAndGroup(int fd) {
+    return ::fchmod(fd, kDataFileMode) == 0;
+}
+
+bool restrictToUserAndGroup(const QString& path) {
+    return ::chmod(QFile::encodeName(path).constData(), kDataFileMode) == 0;
+}
+
 std::optional<FileWriteError> writeWholeFile(const QString& path, const QByteArray& bytes) {
     return writeWholeFiles({{path, bytes}});
 }
@@ -61,7 +71,7 @@ std::optional<FileWriteError> writeWholeFiles(const std::vector<WholeFileContent
     std::vector<std::unique_ptr<QSaveFile>> scratch;
     for (const auto& [path, bytes] : files) {
         auto& file = scratch.emplace_back(std::make_unique<QSaveFile>(path));
-        if (!file->open(QIODevice::WriteOnly))
+        if (!file->open(QIODevice::WriteOnly) || !restrictToUserAndGroup(file->handle()))
             return openFailure(path);
         // commit() renames the scratch file even when its last flush failed: every step is
         // checked here, and a scratch file that is not whole is discarded with the others
@@ -93,8 +103,9 @@ QString scratchName(const QString& directory) {
 } // namespace
 
 ScratchFile::ScratchFile(const QString& directory) : file_(scratchName(directory)) {
-    // NewOnly: never another's file; created with the usual permissions, as a saved file
-    opened_ = file_.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+    // NewOnly: never another's file; its user's and the office's group's only
+    opened_ = file_.open(QIODevice::WriteOnly | QIODevice::NewOnly) &&
+              restrictToUserAndGroup(file_.handle());
 }
 
 ScratchFile::~ScratchFile() {
@@ -122,8 +133,10 @@ std::optional<FileWriteError> ScratchFile::commitAs(const QString& path) {
 
 std::optional<FileWriteError> appendToFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
+    const bool created = !file.exists();
     // unbuffered, so that a failed write can be cut back at once
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered) ||
+        (created && !restrictToUserAndGroup(file.handle())))
         return openFailure(path);
     const qint64 before = file.size();
     if (file.write(bytes) != bytes.size() || !file.flush() ||

@@ -10,6 +10,13 @@
 
 namespace ret {
 
+// Files that hold taxpayers' data are their user's and the office's group's only (read and
+// write), whatever the umask: every file the module writes, its database and its backups.
+constexpr unsigned kDataFileMode = 0660;
+// Gives an open file, or a path, that mode; false when it could not.
+bool restrictToUserAndGroup(int fd);
+bool restrictToUserAndGroup(const QString& path);
+
 // Why a file could not be written, in the old run-time's numbers and Spanish texts: 61 disk
 // full, 70 permission denied, 75 path or file access error, 76 path not found, 57 device
 // input/output error.

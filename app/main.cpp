@@ -59,6 +59,14 @@ static int runProgram(int argc, char** argv) {
         return ret::runBackupCommand(app.arguments().mid(2),
                                      ret::Profile(ret::Profile::defaultLocation()), messages, out);
     }
+    // a backup in place of the database, with every program of the module closed
+    if (argc > 1 && qstrcmp(argv[1], "--restore") == 0) {
+        QCoreApplication app(argc, argv);
+        ret::HeadlessMessages messages;
+        QTextStream out(stdout);
+        return ret::runRestoreCommand(app.arguments().mid(2),
+                                      ret::Profile(ret::Profile::defaultLocation()), messages, out);
+    }
     // the record of a declaration's changes, for scripts
     if (argc > 1 && qstrcmp(argv[1], "--history") == 0) {
         QCoreApplication app(argc, argv);

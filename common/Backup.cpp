@@ -6,6 +6,9 @@
 #include "common/Messages.h"
 #include "common/RowCheck.h"
 #include "common/Schema.h"
+#include "common/SchemaVersion.h"
+#include "common/SingleInstance.h"
+#include "common/WholeFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -190,6 +193,130 @@ std::optional<QString> dailyBackup(Database& db, const Configuration& config,
     while (kept.size() > backupsKept(config))
         QFile::remove(folder.filePath(kept.takeFirst()));
     return std::nullopt;
+}
+
+namespace {
+
+// Who of the module's programs works on the database, as this user's locks tell.
+QString programsUsing(const Configuration& config) {
+    QStringList who;
+    for (const char* program : {"retdecl", "retcheck", "retsumm"}) {
+        if (const auto holder =
+                SingleInstance(QLatin1String(program), databaseName(config)).holder())
+            who << *holder;
+    }
+    return who.isEmpty() ? QString() : QStringLiteral(" (") + who.join(QStringLiteral("; ")) + ')';
+}
+
+// The backup's own tables and rows, for its proof; a file that is not one of the module's
+// databases, or one of a newer module, is refused.
+std::optional<QString> unusableBackup(const QString& file, std::map<QString, qint64>& counts) {
+    try {
+        OpenOptions readOnly;
+        readOnly.readOnly = true;
+        auto db = Database::open(file, readOnly);
+        const int version = storedSchemaVersion(*db);
+        if (version == 0 || !db->tableExists(QStringLiteral("CAB")))
+            return QString::fromUtf8("el archivo no es una copia de la base de datos del módulo");
+        if (version > kSchemaVersion)
+            return QString::fromUtf8("la copia es de una versión más reciente del módulo");
+        for (const QString& t : db->tableNames())
+            counts[t] = db->scalar(QStringLiteral("SELECT count(*) FROM ") + t)->toLongLong();
+    } catch (const DbError& e) {
+        return e.description();
+    }
+    return std::nullopt;
+}
+
+// A copy of `from` beside `to`, synced to the disk, renamed over `to` in one step.
+bool putInPlace(const QString& from, const QString& to) {
+    const QString scratch = to + QStringLiteral(".restaurando.%1").arg(::getpid());
+    QFile::remove(scratch);
+    if (!QFile::copy(from, scratch))
+        return false;
+    QFile copy(scratch);
+    const bool synced = copy.open(QIODevice::ReadWrite) && restrictToUserAndGroup(copy.handle()) &&
+                        ::fsync(copy.handle()) == 0;
+    copy.close();
+    if (!synced ||
+        ::rename(QFile::encodeName(scratch).constData(), QFile::encodeName(to).constData()) != 0) {
+        QFile::remove(scratch);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+RestoreOutcome restoreDatabase(const Configuration& config, const QString& backup) {
+    RestoreOutcome outcome;
+    const auto refuse = [&](const QString& why) {
+        outcome.text = QString::fromUtf8("No se restauró la copia: %1. La base de datos quedó como "
+                                         "estaba.")
+                           .arg(why);
+        return outcome;
+    };
+    if (!config.databaseServer.isEmpty())
+        return refuse(QString::fromUtf8("la base de datos está en un servidor, que se restaura con "
+                                        "pg_restore (vea el README)"));
+    std::map<QString, qint64> counts;
+    if (const auto why = unusableBackup(backup, counts))
+        return refuse(*why);
+    if (const BackupProof proof = proveBackup(backup, counts); !proof.ok())
+        return refuse(QString::fromUtf8("la copia no pasó su prueba: ") + proof.problem);
+    try {
+        OpenOptions alone;
+        alone.busyTimeoutMs = 1000;
+        auto db = Database::open(config.databasePath, alone);
+        // the database to this connection alone from here to the end: no other program reads
+        // or writes it while it is kept and replaced
+        db->execute(QStringLiteral("PRAGMA locking_mode=EXCLUSIVE"));
+        const auto mode = db->scalar(QStringLiteral("PRAGMA journal_mode=DELETE"));
+        if (!mode || mode->toString().compare(QLatin1String("delete"), Qt::CaseInsensitive) != 0)
+            throw DbError(dberr::Locked, QString());
+        db->execute(QStringLiteral("SELECT count(*) FROM CAB"));
+        const BackupTold kept = makeBackup(*db, config);
+        if (!kept.made)
+            return refuse(QString::fromUtf8("no se pudo guardar antes la base de datos actual (%1)")
+                              .arg(kept.text));
+        outcome.keptAs = kept.file;
+        // no journal of the old file may stay beside the new one
+        QFile::remove(config.databasePath + QStringLiteral("-wal"));
+        QFile::remove(config.databasePath + QStringLiteral("-shm"));
+        if (!putInPlace(backup, config.databasePath))
+            return refuse(QString::fromUtf8("no se pudo poner la copia en %1 (la base de datos "
+                                            "actual se guardó en %2)")
+                              .arg(config.databasePath, kept.file));
+    } catch (const DbError& e) {
+        if (e.number() == dberr::Locked || e.number() == dberr::RecordLocked)
+            return refuse(QString::fromUtf8("otro programa usa la base de datos %1%2; ciérrelo en "
+                                            "todos los equipos y vuelva a intentarlo")
+                              .arg(config.databasePath, programsUsing(config)));
+        return refuse(e.description());
+    }
+    outcome.restored = true;
+    outcome.text = QString::fromUtf8("Se restauró la copia %1. La base de datos anterior se "
+                                     "guardó en %2.")
+                       .arg(backup, outcome.keptAs);
+    return outcome;
+}
+
+int runRestoreCommand(const QStringList& arguments, const Profile& profile, MessageSink& messages,
+                      QTextStream& out) {
+    if (arguments.size() != 1) {
+        out << "uso: retdecl --restore ARCHIVO\n";
+        return 2;
+    }
+    const QString backup = QFileInfo(arguments[0]).absoluteFilePath();
+    const Configuration config = ReadConfiguration(Deliverable::MainProgram, profile);
+    EnterSystemDirectory(config);
+    const RestoreOutcome r = restoreDatabase(config, backup);
+    if (!r.restored) {
+        messages.inform(MsgIcon::Critical, r.text, kRestoreTitle);
+        return 1;
+    }
+    out << r.text << '\n';
+    return 0;
 }
 
 int runBackupCommand(const QStringList& arguments, const Profile& profile, MessageSink& messages,

@@ -46,6 +46,7 @@ struct BackupOutcome {
 BackupOutcome backupDatabase(Database& db, const QString& target);
 
 inline const QString kBackupTitle = QStringLiteral("Copia de seguridad");
+inline const QString kRestoreTitle = QStringLiteral("Restaurar una copia");
 
 // A backup made for a user: into `target` (the folder of backups when empty), and what they are
 // told of it.
@@ -65,6 +66,25 @@ int backupsKept(const Configuration& config);
 // the folder of backups holds one of `today` already; the oldest automatic backups beyond
 // backupsKept() go. A failure is told once, in the returned text, and stops nothing.
 std::optional<QString> dailyBackup(Database& db, const Configuration& config, const QDateTime& now);
+
+// A restore: whether the backup is now the database, what the user is told, and the dated
+// backup the database was kept as first.
+struct RestoreOutcome {
+    bool restored = false;
+    QString text;
+    QString keptAs;
+};
+
+// Puts a backup in place of the database file of the configuration: refused while another
+// program of the module uses the database (named where it can be), and for a backup that fails
+// its proof (everything left as it was); otherwise the database is first kept as a dated,
+// proven backup, then the backup takes its place in one rename. Killed at any moment, it leaves
+// the old database or the restored one, whole.
+RestoreOutcome restoreDatabase(const Configuration& config, const QString& backup);
+
+// `retdecl --restore FILE`: returns 0 restored, 1 not (the reason told), 2 usage.
+int runRestoreCommand(const QStringList& arguments, const Profile& profile, MessageSink& messages,
+                      QTextStream& out);
 
 // `retdecl --backup [FILE]`: a proven backup of the profile's database into FILE, else into
 // the folder of backups; prints "Copia: FILE (N filas comprobadas)". Returns 0 when it was made,

@@ -42,6 +42,22 @@ void SingleInstance::release() {
     fd_ = -1;
 }
 
+std::optional<QString> SingleInstance::holder() const {
+    const int fd = ::open(QFile::encodeName(path_).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0;
+    QByteArray text(256, '\0');
+    const ssize_t n = ::pread(fd, text.data(), size_t(text.size()), 0);
+    ::close(fd);
+    if (!held)
+        return std::nullopt;
+    const QStringList owner = QString::fromUtf8(text.left(n > 0 ? n : 0)).split('\n');
+    if (owner.size() < 3)
+        return program_;
+    return QStringLiteral("%1, proceso %2 en %3").arg(owner[1], owner[0], owner[2]);
+}
+
 bool SingleInstance::acquire() {
     release();
     // close-on-exec: the programs a copy starts (a sending's retcheck and retsumm) do not

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace ret {
 
 // The "previous instance" check: one running copy of a program per user and database, so that
@@ -21,6 +23,8 @@ public:
     // False when another copy of the program is running for this user on this database.
     bool acquire();
     const QString& lockPath() const { return path_; }
+    // Who holds this lock ("retdecl, proceso 123 en pc-2"); nullopt when nobody does.
+    std::optional<QString> holder() const;
 
 private:
     void release();

@@ -145,5 +145,47 @@ TEST_F(BackupTest, TheDaysBackupIsMadeOnceADayAndTheOldestGo) {
         << failed->toStdString();
 }
 
+// A restore: refused while another program has the database open and for a backup that fails
+// its proof, both leaving everything as it was; otherwise the database is kept as a backup first
+// and the backup takes its place, and the programs work on it.
+TEST_F(BackupTest, ARestorePutsAProvenBackupInPlaceOnlyWhenNobodyUsesTheDatabase) {
+    const QString file = goodBackup();
+    db->execute("DELETE FROM DET");
+    const auto rows = [&](Database& of) { return of.scalar("SELECT count(*) FROM DET")->toInt(); };
+
+    RestoreOutcome r = restoreDatabase(session.config, file);
+    EXPECT_FALSE(r.restored);
+    EXPECT_TRUE(r.text.contains("otro programa usa la base de datos")) << r.text.toStdString();
+    EXPECT_EQ(rows(*db), 0);
+
+    session.db = nullptr;
+    db.reset();
+    writeFile("falsa.db", "esto no es una copia");
+    r = restoreDatabase(session.config, path("falsa.db"));
+    EXPECT_FALSE(r.restored);
+    EXPECT_TRUE(r.text.startsWith(QString::fromUtf8("No se restauró la copia: ")))
+        << r.text.toStdString();
+    EXPECT_EQ(rows(*open()), 0);
+
+    r = restoreDatabase(session.config, file);
+    ASSERT_TRUE(r.restored) << r.text.toStdString();
+    EXPECT_FALSE(QFile::exists(session.config.databasePath + "-wal"));
+    const Profile profile(environment->profilePath());
+    auto reopened = OpenSharedDatabase(Deliverable::MainProgram, session.config, profile, messages);
+    ASSERT_NE(reopened, nullptr) << texts().join('|').toStdString();
+    EXPECT_EQ(rows(*reopened), 21);
+    OpenOptions readOnly;
+    readOnly.readOnly = true;
+    EXPECT_EQ(rows(*Database::open(r.keptAs, readOnly)), 0) << "the database before the restore";
+    // the restored database takes saves as any other, and knows what it held
+    SaveInput other;
+    other.id.ruc = "20512345671";
+    other.id.period = "201007";
+    EXPECT_TRUE(saveDeclaration(*reopened, other, QDate(2010, 8, 5)).stored.registered);
+    SaveInput same = other;
+    same.id.ruc = "20100070970";
+    EXPECT_THROW(saveDeclaration(*reopened, same, QDate(2010, 8, 5)), ConflictError);
+}
+
 } // namespace
 } // namespace ret::test

@@ -7,6 +7,7 @@
 #include "tests/support/Engines.h"
 #include "tests/support/TempDir.h"
 
+#include "common/Backup.h"
 #include "common/Parameters.h"
 #include "common/Schema.h"
 
@@ -57,6 +58,23 @@ const KillCase kCases[] = {
      {"retsetup", {}},
      withoutModuleTables},
 };
+
+// A proven backup in the environment's directory, then the declaration's boxes gone: the
+// restore brings them back.
+void backedUpThenChanged(const StressEnvironment& env) {
+    auto db = env.openDatabase();
+    const BackupOutcome made = backupDatabase(*db, env.root + QStringLiteral("/copia.db"));
+    ASSERT_TRUE(made.ok()) << made.problem.toStdString();
+    db->execute(QStringLiteral("DELETE FROM DET WHERE doc_id_d = ?"), {kRuc});
+}
+
+// The cases of an engine: on the file, a restore as well (a server's is pg_restore's).
+std::vector<KillCase> casesFor(Engine engine) {
+    std::vector<KillCase> cases(std::begin(kCases), std::end(kCases));
+    if (engine == Engine::Sqlite)
+        cases.push_back({"a restore", {"retdecl", {"--restore", "copia.db"}}, backedUpThenChanged});
+    return cases;
+}
 
 struct Figures {
     int kills = 0;  // programs started and killed (or let end) at a chosen moment
@@ -232,7 +250,8 @@ INSTANTIATE_TEST_SUITE_P(Engines, KillPointTest,
 
 TEST_P(KillPointTest, AKilledRunLeavesTheStateBeforeOrAfterAndARerunFinishesIt) {
     std::vector<CaseStates>& states = states_;
-    for (const KillCase& c : kCases)
+    const std::vector<KillCase> cases = casesFor(GetParam());
+    for (const KillCase& c : cases)
         states.push_back(statesOf(c, int(states.size())));
     ASSERT_FALSE(HasFailure());
 
@@ -242,18 +261,18 @@ TEST_P(KillPointTest, AKilledRunLeavesTheStateBeforeOrAfterAndARerunFinishesIt) 
     // the server's runs are slower: half the moments by default
     const int moments = GetParam() == Engine::Sqlite ? kMoments : kMoments / 2;
     RoundBudget budget(moments);
-    std::vector<Figures> figures(std::size(kCases));
+    std::vector<Figures> figures(cases.size());
     while (budget.another()) {
         const int moment = (budget.rounds() - 1) % moments;
-        for (size_t i = 0; i < std::size(kCases); ++i) {
+        for (size_t i = 0; i < cases.size(); ++i) {
             const double share =
                 1.25 * (moment + QRandomGenerator::global()->generateDouble()) / moments;
-            killAt(kCases[i], states[i], int(share * double(states[i].clean.ms)), figures[i]);
+            killAt(cases[i], states[i], int(share * double(states[i].clean.ms)), figures[i]);
         }
     }
     Figures total;
-    for (size_t i = 0; i < std::size(kCases); ++i) {
-        std::cout << "stress: " << kCases[i].name << " (" << states[i].clean.ms
+    for (size_t i = 0; i < cases.size(); ++i) {
+        std::cout << "stress: " << cases[i].name << " (" << states[i].clean.ms
                   << " ms): " << figures[i] << std::endl;
         total += figures[i];
     }

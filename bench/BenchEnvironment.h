@@ -48,6 +48,10 @@ public:
     }
     // "sqlite" or "postgres": the engine the figures are for
     const char* engine() const { return server_.isEmpty() ? "sqlite" : "postgres"; }
+    // The server database's connection string; empty on the file.
+    QString serverDatabase() const {
+        return server_.isEmpty() ? QString() : server_ + QStringLiteral(" dbname=") + name_;
+    }
     const QString& problem() const { return problem_; }
 
     Profile profile() const { return Profile(dir_.filePath("HUB000.INI")); }

@@ -24,8 +24,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # loaded at run time, so no shared-library scan finds them: the database drivers, the report
-# font's metric twin and Qt's Spanish texts
+# font's metric twin, Qt's Spanish texts, and PostgreSQL's pg_dump and pg_restore for a server's
+# backups
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6sql6-sqlite, libqt6sql6-psql, fonts-liberation2, qt6-translations-l10n")
+    "libqt6sql6-sqlite, libqt6sql6-psql, fonts-liberation2, qt6-translations-l10n, postgresql-client")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 include(CPack)

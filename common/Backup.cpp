@@ -7,6 +7,7 @@
 #include "common/RowCheck.h"
 #include "common/Schema.h"
 #include "common/SchemaVersion.h"
+#include "common/ServerBackup.h"
 #include "common/SingleInstance.h"
 #include "common/WholeFile.h"
 
@@ -53,9 +54,10 @@ const TableDef* knownTable(const QString& name) {
 // number after it, never the first one's file.
 QString freeBackupPath(const Configuration& config) {
     const QString first = defaultBackupPath(config, QDateTime::currentDateTime());
+    const QString suffix = QLatin1Char('.') + QFileInfo(first).suffix();
     QString path = first;
     for (int n = 2; QFileInfo::exists(path); ++n)
-        path = first.chopped(3) + QStringLiteral("-%1.db").arg(n);
+        path = first.chopped(suffix.size()) + QStringLiteral("-%1").arg(n) + suffix;
     return path;
 }
 
@@ -64,8 +66,12 @@ QString freeBackupPath(const Configuration& config) {
 QString defaultBackupPath(const Configuration& config, const QDateTime& at) {
     const QString folder = joinPath(resolveEntry(config.systemDirectory, QStringLiteral("0947")),
                                     QStringLiteral("respaldos"));
+    // a server's backup is pg_dump's archive
+    const QString suffix =
+        config.databaseServer.isEmpty() ? QStringLiteral(".db") : QStringLiteral(".dump");
     return joinPath(
-        folder, QStringLiteral("HUB000-%1.db").arg(at.toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+        folder,
+        QStringLiteral("HUB000-%1").arg(at.toString(QStringLiteral("yyyyMMdd-HHmmss"))) + suffix);
 }
 
 BackupProof proveBackup(const QString& file, const std::map<QString, qint64>& counts) {
@@ -145,14 +151,10 @@ BackupOutcome backupDatabase(Database& db, const QString& target) {
 
 BackupTold makeBackup(Database& db, const Configuration& config, const QString& target) {
     BackupTold told;
-    if (db.dialect().engine() != SqlDialect::Engine::Sqlite) {
-        told.text = QString::fromUtf8("No se hizo la copia de seguridad: la base de datos está en "
-                                      "un servidor, cuya copia se hace con pg_dump (vea el "
-                                      "README, \"Copias de seguridad\").");
-        return told;
-    }
-    const BackupOutcome made =
-        backupDatabase(db, target.isEmpty() ? freeBackupPath(config) : target);
+    const QString file = target.isEmpty() ? freeBackupPath(config) : target;
+    const BackupOutcome made = db.dialect().engine() == SqlDialect::Engine::Sqlite
+                                   ? backupDatabase(db, file)
+                                   : serverBackup(db, config.databaseServer, file);
     told.made = made.ok();
     told.file = made.file;
     told.rows = made.rows;

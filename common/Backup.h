@@ -17,7 +17,8 @@ class Profile;
 struct Configuration;
 
 // Where a backup goes when none is named: the module's folder of backups, one file per backup
-// named by the moment it was made (0947/respaldos/HUB000-yyyyMMdd-HHmmss.db).
+// named by the moment it was made (0947/respaldos/HUB000-yyyyMMdd-HHmmss.db; .dump, pg_dump's
+// archive, for a server's database).
 QString defaultBackupPath(const Configuration& config, const QDateTime& at);
 
 // What a backup found wrong with itself; empty when it is whole.

@@ -3,7 +3,8 @@
 # missing ones, and without recommends. clang with its libFuzzer runtime builds the fuzz target;
 # llvm brings the symbolizer that gives its reports their source lines. qt6-translations-l10n
 # holds Qt's Spanish texts for the standard buttons of message boxes and dialogs. postgresql is
-# the server the tests start for the storage tests on the server engine. dpkg-dev computes the
+# the server the tests start for the storage tests on the server engine; postgresql-client's
+# pg_dump and pg_restore make and prove a server's backups. dpkg-dev computes the
 # Debian package's Depends from the programs' shared libraries. libcairo2-dev writes the PDF
 # files page by page.
 set -euo pipefail
@@ -14,7 +15,7 @@ packages=(
     qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-translations-l10n
     libsqlite3-dev sqlite3
     libcairo2-dev
-    postgresql
+    postgresql postgresql-client
     fonts-liberation2
     xvfb xauth
     poppler-utils

@@ -1,10 +1,12 @@
 // Backups of the database file: the engine's online backup, proven before it counts.
 #include "common/Backup.h"
+#include "common/ServerBackup.h"
 
 #include "tests/support/SampleDeclaration.h"
 #include "tests/support/SampleEnvironment.h"
 
 #include <QFile>
+#include <QProcess>
 
 namespace ret::test {
 namespace {
@@ -186,6 +188,61 @@ TEST_F(BackupTest, ARestorePutsAProvenBackupInPlaceOnlyWhenNobodyUsesTheDatabase
     same.id.ruc = "20100070970";
     EXPECT_THROW(saveDeclaration(*reopened, same, QDate(2010, 8, 5)), ConflictError);
 }
+
+} // namespace
+} // namespace ret::test
+
+namespace ret::test {
+namespace {
+
+// A server's database: pg_dump's archive of one snapshot, proven by pg_restore's reading of it
+// (rows counted, check values recomputed) before it counts, and restorable into a new database.
+class ServerBackupTest : public OnEachEngine<SampleEnvironmentTest> {
+protected:
+    void SetUp() override {
+        if (GetParam() != Engine::Postgres)
+            GTEST_SKIP() << "the file's backups are BackupTest's";
+        SampleEnvironmentTest::SetUp();
+        if (!ready())
+            return;
+        SampleDeclaration sample(*db);
+    }
+};
+
+TEST_P(ServerBackupTest, APgDumpArchiveIsProvenAndRestores) {
+    const BackupTold told = makeBackup(*db, session.config);
+    ASSERT_TRUE(told.made) << told.text.toStdString();
+    EXPECT_TRUE(told.file.endsWith(".dump"));
+    EXPECT_GT(told.rows, 0);
+
+    const QString scratch = createServerDatabase();
+    const QString scratchDb = qEnvironmentVariable("RET_TEST_PG") + " dbname=" + scratch;
+    QProcess restore;
+    restore.start("pg_restore", {"--no-owner", "--dbname=" + scratchDb, told.file});
+    ASSERT_TRUE(restore.waitForFinished(60000));
+    EXPECT_EQ(restore.exitCode(), 0) << restore.readAllStandardError().toStdString();
+    auto restored = Database::openServer(scratchDb);
+    EXPECT_EQ(restored->scalar("SELECT count(*) FROM F947RPDETDET")->toInt(), 3);
+    EXPECT_EQ(restored->scalar("SELECT i_valor FROM DET WHERE casilla = '401'")->toString(), "72");
+    restored.reset();
+    Database::openServer(qEnvironmentVariable("RET_TEST_PG"))
+        ->execute("DROP DATABASE " + scratch + " WITH (FORCE)");
+
+    // the proof counts the snapshot's rows, and a damaged archive is refused
+    std::map<QString, qint64> more = {{"f947rpdetdet", 4}};
+    EXPECT_TRUE(proveServerBackup(told.file, more)
+                    .problem.contains("la tabla f947rpdetdet tiene 3 filas en lugar de 4"));
+    QFile f(told.file);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    const QByteArray bytes = f.readAll();
+    f.seek(0);
+    f.write(bytes.left(bytes.size() / 2));
+    f.resize(bytes.size() / 2);
+    f.close();
+    EXPECT_FALSE(proveServerBackup(told.file, {}).ok());
+}
+
+RET_ON_BOTH_ENGINES(ServerBackupTest);
 
 } // namespace
 } // namespace ret::test

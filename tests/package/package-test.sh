@@ -27,7 +27,7 @@ if grep -E '_tests$|_bench$|helpgen|fuzz|gtest' <<< "$contents"; then
     fail "tests or benchmarks are in the package"
 fi
 depends="$(dpkg-deb -f "$deb" Depends)"
-for dep in libqt6sql6-sqlite libqt6sql6-psql fonts-liberation2 qt6-translations-l10n libqt6widgets6; do
+for dep in libqt6sql6-sqlite libqt6sql6-psql fonts-liberation2 qt6-translations-l10n libqt6widgets6 postgresql-client; do
     grep -qw -- "$dep" <<< "$depends" || fail "Depends does not name $dep: $depends"
 done
 

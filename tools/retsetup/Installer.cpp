@@ -196,8 +196,7 @@ void Installer::createTables() {
     try {
         const int stored = storedSchemaVersion(*db_);
         // the tables of an earlier version change only once a proven backup of them exists
-        if (stored > 0 && stored < kSchemaVersion &&
-            db_->dialect().engine() == SqlDialect::Engine::Sqlite) {
+        if (stored > 0 && stored < kSchemaVersion) {
             const BackupTold backup = makeBackup(*db_, config_);
             if (!backup.made) {
                 statementFailed_ = true;

@@ -116,7 +116,8 @@ BackupProof proveBackup(const QString& file, const std::map<QString, qint64>& co
     return proof;
 }
 
-BackupOutcome backupDatabase(Database& db, const QString& target) {
+BackupOutcome backupThroughScratch(const QString& target,
+                                   const std::function<BackupProof(const QString& scratch)>& make) {
     BackupOutcome outcome;
     const QFileInfo info(target);
     if (info.exists()) {
@@ -133,12 +134,10 @@ BackupOutcome backupDatabase(Database& db, const QString& target) {
     const QString scratch = target + QStringLiteral(".%1.tmp").arg(::getpid());
     QFile::remove(scratch);
     try {
-        const std::map<QString, qint64> counts = db.backupInto(scratch);
-        const BackupProof proof = proveBackup(scratch, counts);
+        const BackupProof proof = make(scratch);
         outcome.rows = proof.rows;
-        if (!proof.ok())
-            outcome.problem = QString::fromUtf8("la copia no pasó su prueba: ") + proof.problem;
-        else if (!QFile::rename(scratch, target))
+        outcome.problem = proof.problem;
+        if (outcome.ok() && !QFile::rename(scratch, target))
             outcome.problem = QString::fromUtf8("no se pudo poner la copia en %1").arg(target);
     } catch (const DbError& e) {
         outcome.problem = e.description();
@@ -147,6 +146,15 @@ BackupOutcome backupDatabase(Database& db, const QString& target) {
     if (outcome.ok())
         outcome.file = target;
     return outcome;
+}
+
+BackupOutcome backupDatabase(Database& db, const QString& target) {
+    return backupThroughScratch(target, [&](const QString& scratch) {
+        BackupProof proof = proveBackup(scratch, db.backupInto(scratch));
+        if (!proof.ok())
+            proof.problem = QString::fromUtf8("la copia no pasó su prueba: ") + proof.problem;
+        return proof;
+    });
 }
 
 BackupTold makeBackup(Database& db, const Configuration& config, const QString& target) {

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -45,6 +46,12 @@ struct BackupOutcome {
 // online backup into a scratch file beside it, proven, then renamed into place. Never over an
 // existing file; a backup that fails its proof is removed and the failure told.
 BackupOutcome backupDatabase(Database& db, const QString& target);
+
+// The steps every engine's backup shares: never over an existing file, the folder made, the
+// copy written by `make` into a scratch file beside the target and proven there (its proof's
+// problem, or a DbError, stops it and removes the scratch file), then renamed into place.
+BackupOutcome backupThroughScratch(const QString& target,
+                                   const std::function<BackupProof(const QString& scratch)>& make);
 
 inline const QString kBackupTitle = QStringLiteral("Copia de seguridad");
 inline const QString kRestoreTitle = QStringLiteral("Restaurar una copia");

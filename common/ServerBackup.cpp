@@ -6,12 +6,9 @@
 #include "common/WholeFile.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 
-#include <unistd.h>
 
 namespace ret {
 namespace {
@@ -170,22 +167,7 @@ BackupProof proveServerBackup(const QString& file, const std::map<QString, qint6
 }
 
 BackupOutcome serverBackup(Database& db, const QString& conninfo, const QString& target) {
-    BackupOutcome outcome;
-    const QFileInfo info(target);
-    if (info.exists()) {
-        outcome.problem = QString::fromUtf8("ya existe el archivo %1; una copia nunca se "
-                                            "escribe sobre otro archivo")
-                              .arg(target);
-        return outcome;
-    }
-    if (!QDir().mkpath(info.absolutePath())) {
-        outcome.problem =
-            QString::fromUtf8("no se pudo crear la carpeta %1").arg(info.absolutePath());
-        return outcome;
-    }
-    const QString scratch = target + QStringLiteral(".%1.tmp").arg(::getpid());
-    QFile::remove(scratch);
-    try {
+    return backupThroughScratch(target, [&](const QString& scratch) {
         // the counts and pg_dump's copy read one snapshot, which this transaction exports and
         // holds while pg_dump runs
         db.execute(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ"));
@@ -211,31 +193,25 @@ BackupOutcome serverBackup(Database& db, const QString& conninfo, const QString&
         dump.start(QStringLiteral("pg_dump"),
                    {QStringLiteral("-Fc"), QStringLiteral("--snapshot=") + snapshot,
                     QStringLiteral("-f"), scratch, QStringLiteral("--dbname=") + conninfo});
-        const bool dumped = dump.waitForFinished(kToolWaitMs) &&
-                            dump.exitStatus() == QProcess::NormalExit && dump.exitCode() == 0;
-        if (!dumped) {
-            outcome.problem = dump.error() == QProcess::FailedToStart
-                                  ? QString::fromUtf8("no se encuentra pg_dump (paquete "
-                                                      "postgresql-client)")
-                                  : QString::fromUtf8("pg_dump no pudo hacer la copia (código %1)")
-                                        .arg(dump.exitCode());
-        } else if (!restrictToUserAndGroup(scratch)) {
-            outcome.problem = QString::fromUtf8("no se pudo proteger el archivo %1").arg(scratch);
-        } else {
-            const BackupProof proof = proveServerBackup(scratch, counts);
-            outcome.rows = proof.rows;
-            if (!proof.ok())
-                outcome.problem = QString::fromUtf8("la copia no pasó su prueba: ") + proof.problem;
-            else if (!QFile::rename(scratch, target))
-                outcome.problem = QString::fromUtf8("no se pudo poner la copia en %1").arg(target);
+        BackupProof proof;
+        if (!dump.waitForFinished(kToolWaitMs) || dump.exitStatus() != QProcess::NormalExit ||
+            dump.exitCode() != 0) {
+            proof.problem = dump.error() == QProcess::FailedToStart
+                                ? QString::fromUtf8("no se encuentra pg_dump (paquete "
+                                                    "postgresql-client)")
+                                : QString::fromUtf8("pg_dump no pudo hacer la copia (código %1)")
+                                      .arg(dump.exitCode());
+            return proof;
         }
-    } catch (const DbError& e) {
-        outcome.problem = e.description();
-    }
-    QFile::remove(scratch);
-    if (outcome.ok())
-        outcome.file = target;
-    return outcome;
+        if (!restrictToUserAndGroup(scratch)) {
+            proof.problem = QString::fromUtf8("no se pudo proteger el archivo %1").arg(scratch);
+            return proof;
+        }
+        proof = proveServerBackup(scratch, counts);
+        if (!proof.ok())
+            proof.problem = QString::fromUtf8("la copia no pasó su prueba: ") + proof.problem;
+        return proof;
+    });
 }
 
 } // namespace ret

@@ -267,8 +267,7 @@ RestoreOutcome restoreDatabase(const Configuration& config, const QString& backu
         return outcome;
     };
     if (!config.databaseServer.isEmpty())
-        return refuse(QString::fromUtf8("la base de datos está en un servidor, que se restaura con "
-                                        "pg_restore (vea el README)"));
+        return serverRestore(config.databaseServer, backup, freeBackupPath(config));
     std::map<QString, qint64> counts;
     if (const auto why = unusableBackup(backup, counts))
         return refuse(*why);

@@ -8,7 +8,10 @@
 #include <QDateTime>
 #include <QFile>
 #include <QProcess>
+#include <QStringList>
+#include <QThread>
 
+#include <unistd.h>
 
 namespace ret {
 namespace {
@@ -212,6 +215,99 @@ BackupOutcome serverBackup(Database& db, const QString& conninfo, const QString&
             proof.problem = QString::fromUtf8("la copia no pasó su prueba: ") + proof.problem;
         return proof;
     });
+}
+
+namespace {
+
+// Who else works on the database: user, program and client of each other session.
+QString otherSessions(Database& db) {
+    QStringList who;
+    Cursor c = db.query(QStringLiteral(
+        "SELECT usename, application_name, COALESCE(host(client_addr), 'local') FROM "
+        "pg_stat_activity WHERE datname = current_database() AND pid <> pg_backend_pid() AND "
+        "backend_type = 'client backend'"));
+    while (c.next())
+        who << QStringLiteral("%1 con %2 desde %3")
+                   .arg(c.text(0), c.text(1).isEmpty() ? QStringLiteral("un programa") : c.text(1),
+                        c.text(2));
+    return who.join(QStringLiteral("; "));
+}
+
+QString refusal(const QString& why) {
+    return QString::fromUtf8("No se restauró la copia: %1. La base de datos quedó como estaba.")
+        .arg(why);
+}
+
+} // namespace
+
+RestoreOutcome serverRestore(const QString& conninfo, const QString& backup,
+                             const QString& keepAs) {
+    RestoreOutcome outcome;
+    if (const BackupProof proof = proveServerBackup(backup, {}); !proof.ok()) {
+        outcome.text = refusal(QString::fromUtf8("la copia no pasó su prueba: ") + proof.problem);
+        return outcome;
+    }
+    // names no other restore (nor a killed one's leftovers) takes
+    const QString stamp =
+        QStringLiteral("%1_%2").arg(QDateTime::currentSecsSinceEpoch()).arg(::getpid());
+    QString fresh;
+    try {
+        auto db = Database::openServer(conninfo);
+        const QString name = db->scalar(QStringLiteral("SELECT current_database()"))->toString();
+        // a session whose program just ended is gone a moment later
+        QString others = otherSessions(*db);
+        for (int waited = 0; !others.isEmpty() && waited < 2000; waited += 100) {
+            QThread::msleep(100);
+            others = otherSessions(*db);
+        }
+        if (!others.isEmpty()) {
+            outcome.text =
+                refusal(QString::fromUtf8("otros programas usan la base de datos %1 (%2); "
+                                          "ciérrelos y vuelva a intentarlo")
+                            .arg(name, others));
+            return outcome;
+        }
+        const BackupOutcome kept = serverBackup(*db, conninfo, keepAs);
+        if (!kept.ok()) {
+            outcome.text = refusal(QString::fromUtf8("no se pudo guardar antes la base de datos "
+                                                     "actual (%1)")
+                                       .arg(kept.problem));
+            return outcome;
+        }
+        outcome.keptAs = kept.file;
+        fresh = name + QStringLiteral("_restaurando_") + stamp;
+        db->execute(QStringLiteral("CREATE DATABASE \"%1\"").arg(fresh));
+        QProcess restore;
+        restore.start(QStringLiteral("pg_restore"),
+                      {QStringLiteral("--no-owner"), QStringLiteral("--exit-on-error"),
+                       QStringLiteral("--dbname=") + conninfo + QStringLiteral(" dbname=") + fresh,
+                       backup});
+        if (!restore.waitForFinished(kToolWaitMs) || restore.exitStatus() != QProcess::NormalExit ||
+            restore.exitCode() != 0) {
+            db->execute(QStringLiteral("DROP DATABASE \"%1\"").arg(fresh));
+            outcome.text = refusal(QString::fromUtf8("pg_restore no pudo restaurar la copia "
+                                                     "(código %1)")
+                                       .arg(restore.exitCode()));
+            return outcome;
+        }
+        db.reset();
+        // from another database of the server: the old one takes another name and the new one
+        // its name, both or neither
+        auto maintenance = Database::openServer(conninfo + QStringLiteral(" dbname=postgres"));
+        maintenance->execute(QStringLiteral("BEGIN"));
+        maintenance->execute(
+            QStringLiteral("ALTER DATABASE \"%1\" RENAME TO \"%1_anterior_%2\"").arg(name, stamp));
+        maintenance->execute(
+            QStringLiteral("ALTER DATABASE \"%1\" RENAME TO \"%2\"").arg(fresh, name));
+        maintenance->execute(QStringLiteral("COMMIT"));
+        outcome.restored = true;
+        outcome.text = QString::fromUtf8("Se restauró la copia %1. La base de datos anterior se "
+                                         "guardó en %2 y queda en el servidor como %3_anterior_%4.")
+                           .arg(backup, kept.file, name, stamp);
+    } catch (const DbError& e) {
+        outcome.text = refusal(e.description());
+    }
+    return outcome;
 }
 
 } // namespace ret

@@ -14,4 +14,12 @@ BackupOutcome serverBackup(Database& db, const QString& conninfo, const QString&
 // and whose check values are recomputed.
 BackupProof proveServerBackup(const QString& file, const std::map<QString, qint64>& counts);
 
+// Puts pg_dump's archive `backup` in place of the server's database named by `conninfo`: the
+// archive proven first; refused while any other session uses the database (named by user,
+// program and client); the database kept first as a proven archive `keepAs`; the archive
+// restored into a new database of the server, which takes the old one's name in one
+// transaction that also renames the old one away (kept, not dropped). Needs the right to
+// create databases.
+RestoreOutcome serverRestore(const QString& conninfo, const QString& backup, const QString& keepAs);
+
 } // namespace ret

@@ -242,6 +242,37 @@ TEST_P(ServerBackupTest, APgDumpArchiveIsProvenAndRestores) {
     EXPECT_FALSE(proveServerBackup(told.file, {}).ok());
 }
 
+// A server's restore: refused while another session uses the database; otherwise the archive
+// is restored into a new database that takes the old one's name, the old one kept under
+// another name and as an archive.
+TEST_P(ServerBackupTest, ARestoreReplacesTheDatabaseOnlyWhenNobodyUsesIt) {
+    const BackupTold told = makeBackup(*db, session.config);
+    ASSERT_TRUE(told.made) << told.text.toStdString();
+    db->execute("DELETE FROM DET");
+
+    RestoreOutcome r = restoreDatabase(session.config, told.file);
+    EXPECT_FALSE(r.restored);
+    EXPECT_TRUE(r.text.contains("otros programas usan la base de datos")) << r.text.toStdString();
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM DET")->toInt(), 0);
+
+    const QString name = db->scalar("SELECT current_database()")->toString();
+    session.db = nullptr;
+    db.reset();
+    r = restoreDatabase(session.config, told.file);
+    ASSERT_TRUE(r.restored) << r.text.toStdString();
+    const Profile profile(environment->profilePath());
+    auto reopened = OpenSharedDatabase(Deliverable::MainProgram, session.config, profile, messages);
+    ASSERT_NE(reopened, nullptr) << texts().join('|').toStdString();
+    EXPECT_EQ(reopened->scalar("SELECT count(*) FROM DET")->toInt(), 21);
+    EXPECT_TRUE(QFile::exists(r.keptAs));
+    reopened.reset();
+    auto server = Database::openServer(qEnvironmentVariable("RET_TEST_PG"));
+    const auto old = server->scalar("SELECT datname FROM pg_database WHERE datname LIKE ?",
+                                    {name + "_anterior_%"});
+    ASSERT_TRUE(old.has_value());
+    server->execute("DROP DATABASE " + old->toString() + " WITH (FORCE)");
+}
+
 RET_ON_BOTH_ENGINES(ServerBackupTest);
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "common/Backup.h"
 #include "common/Parameters.h"
 #include "common/Schema.h"
+#include "common/ServerBackup.h"
 
 #include <QRandomGenerator>
 
@@ -68,11 +69,22 @@ void backedUpThenChanged(const StressEnvironment& env) {
     db->execute(QStringLiteral("DELETE FROM DET WHERE doc_id_d = ?"), {kRuc});
 }
 
-// The cases of an engine: on the file, a restore as well (a server's is pg_restore's).
+// The same on a server: pg_dump's archive.
+void dumpedThenChanged(const StressEnvironment& env) {
+    auto db = env.openDatabase();
+    const BackupOutcome made =
+        serverBackup(*db, env.server, env.root + QStringLiteral("/copia.dump"));
+    ASSERT_TRUE(made.ok()) << made.problem.toStdString();
+    db->execute(QStringLiteral("DELETE FROM DET WHERE doc_id_d = ?"), {kRuc});
+}
+
+// The cases of an engine, a restore among them.
 std::vector<KillCase> casesFor(Engine engine) {
     std::vector<KillCase> cases(std::begin(kCases), std::end(kCases));
     if (engine == Engine::Sqlite)
         cases.push_back({"a restore", {"retdecl", {"--restore", "copia.db"}}, backedUpThenChanged});
+    else
+        cases.push_back({"a restore", {"retdecl", {"--restore", "copia.dump"}}, dumpedThenChanged});
     return cases;
 }
 

@@ -306,12 +306,15 @@ bool FieldChecker::type(QString& dato) {
     if (const auto it = typeAllowed_.find(dato); it != typeAllowed_.end())
         return it->second;
     const SqlDialect& d = db_.dialect();
-    const bool allowed =
-        db_.scalar(QStringLiteral("SELECT 1 FROM PARAM WHERE numero = '233' AND %1 = '1' AND "
-                                  "argumento = ?")
+    // the argument found must be the field itself: the engines' text binding drops a leading
+    // byte-order mark, which would pass "\uFEFF01" for "01" and store it with the mark
+    const auto found =
+        db_.scalar(QStringLiteral("SELECT argumento FROM PARAM WHERE numero = '233' AND %1 = '1' "
+                                  "AND argumento = ?")
                        .arg(d.substring(QStringLiteral("funcion"), 63, 1)),
-                   {dato})
-            .has_value();
+                   {dato});
+    const bool allowed =
+        found && found->toString().trimmed().compare(dato, Qt::CaseInsensitive) == 0;
     typeAllowed_[dato] = allowed;
     return allowed;
 }

@@ -116,6 +116,9 @@ TEST_P(ImportFieldsTest, EachFieldsFailures) {
         SCOPED_TRACE(std::to_string(c.field) + " " + c.value);
         EXPECT_EQ(check(with(c.field, c.value)).code, c.code);
     }
+    // a byte-order mark that the engines' binding drops from a bound text is no type of table
+    // 233 (a line read as UTF-8 keeps one inside a field)
+    EXPECT_EQ(check(with(9, QChar(0xFEFF) + QStringLiteral("01"))).code, "0883");
     // a credit note may carry a minus sign, but an amount must still be positive
     EXPECT_EQ(check(with(13, "-50", with(9, "07"))).code, "0983");
     // nor may a till receipt's serie begin with an enye, though its serie has no rule by date

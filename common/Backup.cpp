@@ -20,24 +20,13 @@
 namespace ret {
 namespace {
 
-// The row's key, as its first columns show it.
-QString keyText(const QVariantList& row, int keyLength) {
-    QStringList parts;
-    for (int i = 0; i < keyLength && i < row.size(); ++i)
-        parts << canonicalValue(row[i]);
-    return parts.join(QLatin1Char('|'));
-}
-
 // The check values of one table's rows; empty when each is right.
 QString wrongCheckValue(Database& db, const TableDef& def, qint64& rows) {
     Cursor c = db.query(QStringLiteral("SELECT * FROM ") + def.name);
     while (c.next()) {
         ++rows;
-        const QVariantList row = typedRow(def, c.record());
-        if (row.back().toString() != CalculaCNumero(row, def.checkKeyLength))
-            return QString::fromUtf8("la fila %1 de la tabla %2 no tiene el valor de control "
-                                     "que le corresponde")
-                .arg(keyText(row, def.checkKeyLength), def.name);
+        if (QString wrong = wrongCheckValueOf(def, typedRow(def, c.record())); !wrong.isEmpty())
+            return wrong;
     }
     return {};
 }
@@ -62,6 +51,25 @@ QString freeBackupPath(const Configuration& config) {
 }
 
 } // namespace
+
+QString wrongCheckValueOf(const TableDef& def, const QVariantList& row) {
+    if (row.back().toString() == CalculaCNumero(row, def.checkKeyLength))
+        return {};
+    // the row by its key, as its first columns show it
+    QStringList key;
+    for (int i = 0; i < def.checkKeyLength && i < row.size(); ++i)
+        key << canonicalValue(row[i]);
+    return QString::fromUtf8("la fila %1 de la tabla %2 no tiene el valor de control que le "
+                             "corresponde")
+        .arg(key.join(QLatin1Char('|')), def.name);
+}
+
+QString wrongRowCount(const QString& table, qint64 found, qint64 expected) {
+    return QString::fromUtf8("la tabla %1 tiene %2 filas en lugar de %3")
+        .arg(table)
+        .arg(found)
+        .arg(expected);
+}
 
 QString defaultBackupPath(const Configuration& config, const QDateTime& at) {
     const QString folder = joinPath(resolveEntry(config.systemDirectory, QStringLiteral("0947")),
@@ -95,10 +103,7 @@ BackupProof proveBackup(const QString& file, const std::map<QString, qint64>& co
             const qint64 found =
                 db->scalar(QStringLiteral("SELECT count(*) FROM ") + table)->toLongLong();
             if (found != expected) {
-                proof.problem = QString::fromUtf8("la tabla %1 tiene %2 filas en lugar de %3")
-                                    .arg(table)
-                                    .arg(found)
-                                    .arg(expected);
+                proof.problem = wrongRowCount(table, found, expected);
                 return proof;
             }
             const TableDef* def = knownTable(table);

@@ -9,6 +9,7 @@
 
 #include <QStringList>
 #include <QTextStream>
+#include <QVariantList>
 
 namespace ret {
 
@@ -16,6 +17,7 @@ class Database;
 class MessageSink;
 class Profile;
 struct Configuration;
+struct TableDef;
 
 // Where a backup goes when none is named: the module's folder of backups, one file per backup
 // named by the moment it was made (0947/respaldos/HUB000-yyyyMMdd-HHmmss.db; .dump, pg_dump's
@@ -28,6 +30,11 @@ struct BackupProof {
     qint64 rows = 0; // the rows checked
     bool ok() const { return problem.isEmpty(); }
 };
+
+// What a proof finds, told the same way whatever the engine: a row whose check value is not
+// the one its values give (empty when it is), and a table with another number of rows.
+QString wrongCheckValueOf(const TableDef& def, const QVariantList& row);
+QString wrongRowCount(const QString& table, qint64 found, qint64 expected);
 
 // Opens a backup file for reading only and checks it: the engine's own integrity check, each
 // table's row count against `counts` (the snapshot's), and every row's check value recomputed

@@ -94,11 +94,20 @@ void makeRecordAppendOnly(Database& db) {
         db.execute(sql);
 }
 
+namespace {
+
+// Whether the declaration's (or copy's) header row is stored.
+bool headerStored(Database& db, const RecordKey& key) {
+    const QString header = key.sent() ? QStringLiteral("HCAB") : QStringLiteral("CAB");
+    return db.scalar(QStringLiteral("SELECT 1 FROM ") + header + where(key), keyParams(key))
+        .has_value();
+}
+
+} // namespace
+
 LoadedVersion storedVersion(Database& db, const RecordKey& key) {
     LoadedVersion v;
-    const QString header = key.sent() ? QStringLiteral("HCAB") : QStringLiteral("CAB");
-    v.registered = db.scalar(QStringLiteral("SELECT 1 FROM ") + header + where(key), keyParams(key))
-                       .has_value();
+    v.registered = headerStored(db, key);
     const auto stored = db.scalar(QStringLiteral("SELECT version FROM F947VERSION") + kVersionWhere,
                                   versionParams(key));
     if (stored)
@@ -187,8 +196,8 @@ RecordedChange::RecordedChange(Database& db, RecordKey key, Actor actor, QString
 }
 
 LoadedVersion RecordedChange::record(const CheckDigest* written, const QDateTime& at) {
-    LoadedVersion after = storedVersion(db_, key_);
-    after.version = before_.version + 1;
+    // the version read before the change is the stored one: the write lock kept it so
+    const LoadedVersion after{headerStored(db_, key_), before_.version + 1};
     if (db_.execute(QStringLiteral("UPDATE F947VERSION SET version = ?") + kVersionWhere,
                     QVariantList{after.version} + versionParams(key_)) == 0) {
         db_.execute(QStringLiteral("INSERT INTO F947VERSION (tip_doc_d, doc_id_d, periodo, "

@@ -1,7 +1,6 @@
 #include "common/ServerBackup.h"
 
 #include "common/Database.h"
-#include "common/RowCheck.h"
 #include "common/Schema.h"
 #include "common/WholeFile.h"
 
@@ -94,14 +93,7 @@ QString wrongRow(const TableBlock& b, const QByteArray& line) {
         if (at >= 0)
             row[at] = typedField(b.def->columns[size_t(at)], copyField(fields[i]));
     }
-    if (row.back().toString() == CalculaCNumero(row, b.def->checkKeyLength))
-        return {};
-    QStringList key;
-    for (int i = 0; i < b.def->checkKeyLength; ++i)
-        key << canonicalValue(row[i]);
-    return QString::fromUtf8("la fila %1 de la tabla %2 no tiene el valor de control que le "
-                             "corresponde")
-        .arg(key.join(QLatin1Char('|')), b.def->name);
+    return wrongCheckValueOf(*b.def, row);
 }
 
 } // namespace
@@ -159,10 +151,7 @@ BackupProof proveServerBackup(const QString& file, const std::map<QString, qint6
         const auto it = found.find(table.toLower());
         const qint64 rows = it == found.end() ? 0 : it->second;
         if (rows != expected) {
-            proof.problem = QString::fromUtf8("la tabla %1 tiene %2 filas en lugar de %3")
-                                .arg(table)
-                                .arg(rows)
-                                .arg(expected);
+            proof.problem = wrongRowCount(table, rows, expected);
             return proof;
         }
     }
